@@ -1,0 +1,70 @@
+#include "algebra/Rational.hpp"
+
+#include <stdexcept>
+
+const Rational RationalZero{0};
+const Rational RationalOne{1};
+
+namespace {
+
+[[noreturn]] void throwUnparsable(std::string_view text) {
+    throw std::runtime_error("Could not parse the string \"" + std::string(text) +
+                             "\" as a valid rational number.");
+}
+
+[[noreturn]] void throwDivisionByZero() { throw std::overflow_error("Integer division by zero"); }
+
+bool allDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// Builds the integer from decimal digits only; Boost's own text construction would read
+// a leading 0 as octal and 0x as hexadecimal.
+BigInt decimalDigits(std::string_view digits) {
+    BigInt value = 0;
+    for (char c : digits) value = value * 10 + (c - '0');
+    return value;
+}
+
+}  // namespace
+
+Rational parseRational(std::string_view text) {
+    std::string_view rest = text;
+    bool negative = false;
+    if (!rest.empty() && rest.front() == '-') {
+        negative = true;
+        rest.remove_prefix(1);
+    }
+    std::string_view numerator = rest;
+    std::string_view denominator;
+    bool hasDenominator = false;
+    if (auto slash = rest.find('/'); slash != std::string_view::npos) {
+        numerator = rest.substr(0, slash);
+        denominator = rest.substr(slash + 1);
+        hasDenominator = true;
+    }
+    if (!allDigits(numerator) || (hasDenominator && !allDigits(denominator))) throwUnparsable(text);
+    BigInt num = decimalDigits(numerator);
+    if (negative) num = -num;
+    if (!hasDenominator) return Rational(num);
+    BigInt den = decimalDigits(denominator);
+    if (den == 0) throwDivisionByZero();
+    return Rational(num, den);
+}
+
+Rational fromTexts(std::string_view numerator, std::string_view denominator) {
+    Rational num = parseRational(numerator);
+    Rational den = parseRational(denominator);
+    if (den == 0) throwDivisionByZero();
+    return num / den;
+}
+
+std::string toText(const Rational& value) {
+    std::string text = boost::multiprecision::numerator(value).str();
+    const BigInt& den = boost::multiprecision::denominator(value);
+    if (den != 1) text += "/" + den.str();
+    return text;
+}

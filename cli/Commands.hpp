@@ -1,0 +1,16 @@
+#pragma once
+// Each subcommand of drova registers itself on the application and returns the
+// function that runs it once the arguments are parsed.
+
+#include <CLI/CLI.hpp>
+
+#include <functional>
+
+using CommandRunner = std::function<int()>;
+
+// Exit statuses shared by every subcommand.
+inline constexpr int ExitFailure = 1;  // the job failed; the message is the last line of stderr
+inline constexpr int ExitUsage = 2;    // the command line itself is wrong
+
+// Prints the message as the last line of standard error and returns ExitFailure.
+int reportFailure(const std::string& message);

@@ -1,0 +1,39 @@
+# Shared set-up of scripts/test and scripts/demo: installs the Debian packages the
+# build needs (when run as root) and builds the project.
+# shellcheck shell=bash
+
+DROVA_PACKAGES=(g++ cmake make libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
+                nlohmann-json3-dev libcli11-dev python3)
+
+drova_missing_packages() {
+    local missing=() p
+    for p in "${DROVA_PACKAGES[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    echo "${missing[@]}"
+}
+
+drova_install_dependencies() {
+    local missing
+    missing=$(drova_missing_packages)
+    [ -z "$missing" ] && return 0
+    if [ "$(id -u)" -eq 0 ]; then
+        echo "== Installing Debian packages: $missing"
+        export DEBIAN_FRONTEND=noninteractive
+        apt-get update -qq
+        # shellcheck disable=SC2086
+        apt-get install -y -qq $missing >/dev/null
+    else
+        echo "Missing Debian packages: $missing" >&2
+        echo "Install them with: sudo apt-get install -y $missing" >&2
+        return 1
+    fi
+}
+
+# drova_build DIR [cmake options...]: configures and builds into DIR.
+drova_build() {
+    local dir=$1
+    shift
+    cmake -S . -B "$dir" "$@" >/dev/null
+    cmake --build "$dir" -j "$(nproc)"
+}

@@ -1,0 +1,69 @@
+#pragma once
+// Runs the drova command as a user would and captures what it prints.
+
+#include <array>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <vector>
+
+struct DrovaRun {
+    int status = -1;     // exit status of drova
+    std::string out;     // standard output
+    std::string err;     // standard error
+    // The last non-empty line of standard error (the error message on failure).
+    std::string lastErrLine() const {
+        std::string s = err;
+        while (!s.empty() && s.back() == '\n') s.pop_back();
+        auto pos = s.rfind('\n');
+        return pos == std::string::npos ? s : s.substr(pos + 1);
+    }
+};
+
+inline std::string shellQuote(const std::string& s) {
+    std::string q = "'";
+    for (char c : s) {
+        if (c == '\'') q += "'\\''";
+        else q += c;
+    }
+    return q + "'";
+}
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot read " + path);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+// Runs DROVA_BIN with the arguments; `input` is given on standard input.
+inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string& input = "") {
+    char dir[] = "/tmp/drova-run-XXXXXX";
+    if (!mkdtemp(dir)) throw std::runtime_error("mkdtemp failed");
+    std::string base(dir);
+    {
+        std::ofstream in(base + "/in", std::ios::binary);
+        in << input;
+    }
+    std::string cmd = shellQuote(DROVA_BIN);
+    for (const auto& a : args) cmd += " " + shellQuote(a);
+    cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
+    int raw = std::system(cmd.c_str());
+    DrovaRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+    run.out = readWholeFile(base + "/out");
+    run.err = readWholeFile(base + "/err");
+    std::remove((base + "/in").c_str());
+    std::remove((base + "/out").c_str());
+    std::remove((base + "/err").c_str());
+    rmdir(dir);
+    return run;
+}
+
+// Path of a file under tests/data.
+inline std::string testData(const std::string& relative) { return std::string(DROVA_TEST_DATA) + "/" + relative; }
