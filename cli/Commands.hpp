@@ -5,8 +5,11 @@
 #include <CLI/CLI.hpp>
 
 #include <functional>
+#include <string>
+#include <utility>
 
 using CommandRunner = std::function<int()>;
+using RegisteredCommand = std::pair<CLI::App*, CommandRunner>;
 
 // Exit statuses shared by every subcommand.
 inline constexpr int ExitFailure = 1;  // the job failed; the message is the last line of stderr
@@ -14,3 +17,6 @@ inline constexpr int ExitUsage = 2;    // the command line itself is wrong
 
 // Prints the message as the last line of standard error and returns ExitFailure.
 int reportFailure(const std::string& message);
+
+// The subcommands; each adds itself to the application.
+RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     app.require_subcommand(1);
     std::map<CLI::App*, CommandRunner> runners;
     // Subcommands register here.
+    runners.insert(addCheckCommand(app));
 
     try {
         app.parse(argc, argv);

@@ -1,0 +1,36 @@
+#pragma once
+// The abstract delay distribution of a timer or of an integral factor. Distributions are
+// immutable; copies are made with clone, and every new object is owned by its caller.
+
+#include "algebra/Rational.hpp"
+#include "distributions/Interval.hpp"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+class Distribution {
+public:
+    virtual ~Distribution() = default;
+
+    // "Exp(1/2)", "Deg(5)", "Uni(0, 3)".
+    virtual std::string toText() const = 0;
+    // A new object of the same class with equal parameters.
+    virtual std::unique_ptr<Distribution> clone() const = 0;
+    // The delay of a deterministic distribution; none for the others.
+    virtual std::optional<Rational> fixedDelay() const = 0;
+    virtual const Interval& support() const = 0;
+    // The distribution of the time still to run once `elapsed` has passed.
+    virtual std::unique_ptr<Distribution> residual(const Rational& elapsed) const = 0;
+
+    // The density integrals (integrate, integrateToInfinity) are declared here, between
+    // residual and equals, once the expolynomial algebra exists.
+
+    // True when other is of the same kind with equal parameters.
+    virtual bool equals(const Distribution& other) const = 0;
+
+protected:
+    Distribution() = default;
+    Distribution(const Distribution&) = default;
+    Distribution& operator=(const Distribution&) = delete;
+};

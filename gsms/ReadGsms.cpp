@@ -1,0 +1,228 @@
+#include "gsms/ReadGsms.hpp"
+
+#include "distributions/Degenerate.hpp"
+#include "distributions/Exponential.hpp"
+#include "distributions/Uniform.hpp"
+
+#include <charconv>
+#include <map>
+#include <optional>
+#include <string_view>
+#include <system_error>
+
+GsmsReadError::GsmsReadError(const std::string& message) : std::ios_base::failure(message), message_(message) {}
+
+namespace {
+
+bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+bool isDigit(int c) { return c >= '0' && c <= '9'; }
+
+// The value of a run of decimal digits; none when it does not fit in 64 bits.
+std::optional<std::uint64_t> decimalIndex(std::string_view digits) {
+    std::uint64_t value = 0;
+    auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+    if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
+    return value;
+}
+
+std::string ofState(std::uint64_t i) { return " of state " + std::to_string(i); }
+std::string ofTimer(std::uint64_t i) { return " of timer " + std::to_string(i); }
+std::string ofTransition(std::uint64_t i) { return " of transition " + std::to_string(i); }
+std::string ofDestination(std::uint64_t j, std::uint64_t i) {
+    return " of destination " + std::to_string(j) + ofTransition(i);
+}
+
+[[noreturn]] void throwParseError() { throw std::invalid_argument("Error during parsing of GSMS file"); }
+
+// Reads the lexical items of the format from a stream buffer, keeping count of lines so
+// that a failure can say where it happened. `item` names what is being read, as in
+// "the flag of state 2".
+class ItemReader {
+public:
+    explicit ItemReader(std::istream& in) : buf_(in.rdbuf()) {}
+
+    // Longest run of non-whitespace after any whitespace.
+    std::string word(const std::string& item) {
+        skipAll();
+        if (peek() == EOF) failAtEnd(item);
+        std::string text;
+        while (peek() != EOF && !isSpace(peek())) text.push_back(static_cast<char>(take()));
+        return text;
+    }
+
+    // Unsigned decimal digits after any whitespace. A sign is not accepted: "-1" must not
+    // wrap around to a huge count.
+    std::uint64_t count(const std::string& item) {
+        skipAll();
+        const std::uint64_t line = line_;
+        if (peek() == EOF) failAtEnd(item);
+        std::string digits;
+        while (isDigit(peek())) digits.push_back(static_cast<char>(take()));
+        auto value = decimalIndex(digits);
+        if (!value) fail(item, line);
+        return *value;
+    }
+
+    bool boolean(const std::string& item) {
+        skipAll();
+        const std::uint64_t line = line_;
+        std::uint64_t value = count(item);
+        if (value > 1) fail(item, line);
+        return value == 1;
+    }
+
+    // The rest of the current line read as indices, up to the first token that is not
+    // one; the rest of the line is ignored. A signed or oversized number is a failure.
+    std::vector<std::uint64_t> indexList(const std::string& item) {
+        const std::uint64_t line = line_;
+        const std::string text = lineItem(item);
+        std::vector<std::uint64_t> list;
+        std::size_t at = 0;
+        for (;;) {
+            while (at < text.size() && isSpace(text[at])) ++at;
+            if (at == text.size()) break;
+            if ((text[at] == '-' || text[at] == '+') && at + 1 < text.size() && isDigit(text[at + 1]))
+                fail(item, line);
+            std::size_t end = at;
+            while (end < text.size() && isDigit(text[end])) ++end;
+            if (end == at) break;
+            auto value = decimalIndex(std::string_view(text).substr(at, end - at));
+            if (!value) fail(item, line);
+            list.push_back(*value);
+            at = end;
+        }
+        return list;
+    }
+
+    // The rest of the current line read as words taken in pairs, numerator and
+    // denominator; a single trailing word is ignored.
+    std::vector<Rational> rationalList(const std::string& item) {
+        const std::string text = lineItem(item);
+        std::vector<std::string_view> words;
+        std::size_t at = 0;
+        for (;;) {
+            while (at < text.size() && isSpace(text[at])) ++at;
+            if (at == text.size()) break;
+            std::size_t end = at;
+            while (end < text.size() && !isSpace(text[end])) ++end;
+            words.push_back(std::string_view(text).substr(at, end - at));
+            at = end;
+        }
+        std::vector<Rational> list;
+        for (std::size_t i = 0; i + 1 < words.size(); i += 2) list.push_back(fromTexts(words[i], words[i + 1]));
+        return list;
+    }
+
+    // Skips whitespace up to and including the first line feed.
+    void skipToLine() {
+        while (isSpace(peek()))
+            if (take() == '\n') return;
+    }
+
+    // Skips all whitespace, line ends included.
+    void skipAll() {
+        while (isSpace(peek())) take();
+    }
+
+private:
+    int peek() { return buf_ ? buf_->sgetc() : EOF; }
+
+    int take() {
+        int c = buf_ ? buf_->sbumpc() : EOF;
+        if (c == EOF) return c;
+        afterLineFeed_ = c == '\n';
+        if (afterLineFeed_) ++line_;
+        return c;
+    }
+
+    // The rest of the current line, its line feed consumed. Fails only at the end of the file.
+    std::string lineItem(const std::string& item) {
+        if (peek() == EOF) failAtEnd(item);
+        std::string text;
+        for (int c = take(); c != EOF && c != '\n'; c = take()) text.push_back(static_cast<char>(c));
+        return text;
+    }
+
+    [[noreturn]] void fail(const std::string& item, std::uint64_t line) {
+        throw GsmsReadError("Could not read " + item + " at line " + std::to_string(line));
+    }
+
+    // The file ended: name its last line, which a final line feed closes.
+    [[noreturn]] void failAtEnd(const std::string& item) {
+        const std::uint64_t last = afterLineFeed_ && line_ > 1 ? line_ - 1 : line_;
+        throw GsmsReadError("Could not read " + item + " at line " + std::to_string(last) + " (end of file)");
+    }
+
+    std::streambuf* buf_;
+    std::uint64_t line_ = 1;
+    bool afterLineFeed_ = false;
+};
+
+std::unique_ptr<Distribution> makeTimer(const std::string& kind, const std::vector<Rational>& parameters) {
+    static const std::map<std::string, std::size_t, std::less<>> parameterCounts{{"Deg", 1}, {"Uni", 2}, {"Exp", 1}};
+    auto expected = parameterCounts.find(kind);
+    if (expected == parameterCounts.end() || expected->second != parameters.size()) throwParseError();
+    if (kind == "Deg") return std::make_unique<Degenerate>(parameters[0]);
+    if (kind == "Uni") return std::make_unique<Uniform>(parameters[0], parameters[1]);
+    return std::make_unique<Exponential>(parameters[0]);
+}
+
+void readStates(ItemReader& reader, Gsms& model) {
+    // No room is reserved from the count: a file may claim far more states than it holds.
+    const std::uint64_t count = reader.count("the number of states");
+    for (std::uint64_t i = 0; i < count; ++i) {
+        std::string name = reader.word("the name" + ofState(i));
+        const bool flag = reader.boolean("the flag" + ofState(i));
+        reader.skipToLine();
+        std::vector<std::uint64_t> activeTimers = reader.indexList("the active timers" + ofState(i));
+        std::vector<std::optional<Rational>> delays;
+        // A negative age means the timer's age on entry is unknown.
+        for (Rational& value : reader.rationalList("the delays" + ofState(i)))
+            delays.push_back(value < 0 ? std::nullopt : std::optional<Rational>(std::move(value)));
+        model.addState(std::move(name), flag, std::move(activeTimers), std::move(delays));
+    }
+}
+
+void readTimers(ItemReader& reader, Gsms& model) {
+    const std::uint64_t count = reader.count("the number of timers");
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::string kind = reader.word("the kind" + ofTimer(i));
+        reader.skipAll();
+        const std::vector<Rational> parameters = reader.rationalList("the parameters" + ofTimer(i));
+        model.addTimer(*makeTimer(kind, parameters));
+    }
+}
+
+void readTransitions(ItemReader& reader, Gsms& model) {
+    const std::uint64_t count = reader.count("the number of transitions");
+    for (std::uint64_t i = 0; i < count; ++i) {
+        const std::uint64_t source = reader.count("the source" + ofTransition(i));
+        reader.skipAll();
+        const std::uint64_t transition =
+            model.addTransition(source, reader.indexList("the triggering timers" + ofTransition(i)));
+        const std::uint64_t destinations = reader.count("the number of destinations" + ofTransition(i));
+        for (std::uint64_t j = 0; j < destinations; ++j) {
+            const std::uint64_t target = reader.count("the target" + ofDestination(j, i));
+            reader.skipAll();
+            std::vector<Rational> probability = reader.rationalList("the probability" + ofDestination(j, i));
+            if (probability.size() != 1) throwParseError();
+            model.addDestination(transition, target, std::move(probability[0]),
+                                 reader.indexList("the restarted timers" + ofDestination(j, i)));
+        }
+    }
+}
+
+}  // namespace
+
+Gsms readGsms(std::istream& in) {
+    ItemReader reader(in);
+    Gsms model;
+    model.setName(reader.word("the model name"));
+    readStates(reader, model);
+    model.setInitialState(reader.count("the initial state"));
+    readTimers(reader, model);
+    readTransitions(reader, model);
+    model.orderOutgoing();
+    return model;
+}
