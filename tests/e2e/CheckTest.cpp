@@ -1,0 +1,125 @@
+// drova check: the summary of a model, and the exact message of every way a file can fail.
+
+#include "RunDrova.hpp"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct FailingFile {
+    const char* file;
+    const char* message;
+};
+
+void PrintTo(const FailingFile& failing, std::ostream* out) { *out << failing.file; }
+
+// Files under tests/data/check, each a small change to examples/machine.gsms.
+const FailingFile FailingFiles[] = {
+    // Items that cannot be read
+    {"flag-missing-at-end.gsms", "Could not read the flag of state 1 at line 6 (end of file)"},
+    {"flag-not-boolean.gsms", "Could not read the flag of state 0 at line 3"},
+    {"count-not-a-number.gsms", "Could not read the number of states at line 2"},
+    {"count-negative.gsms", "Could not read the number of states at line 2"},
+    {"count-beyond-64-bits.gsms", "Could not read the number of states at line 2"},
+    {"count-huge.gsms", "Could not read the name of state 2 at line 8 (end of file)"},
+    {"source-not-a-number.gsms", "Could not read the source of transition 0 at line 15"},
+    {"active-timer-negative.gsms", "Could not read the active timers of state 0 at line 4"},
+    {"restarted-line-missing.gsms",
+     "Could not read the restarted timers of destination 0 of transition 1 at line 21 (end of file)"},
+    // States and the initial state
+    {"delay-count.gsms", "There is not a delay for each active timer"},
+    {"initial-state-out-of-range.gsms", "State 2 does not exist"},
+    {"no-states.gsms", "State 0 does not exist"},
+    // Timers
+    {"timer-kind-unknown.gsms", "Error during parsing of GSMS file"},
+    {"timer-parameter-count.gsms", "Error during parsing of GSMS file"},
+    {"exp-rate-zero.gsms", "The rate must be positive"},
+    {"deg-delay-negative.gsms", "The delay must be non-negative"},
+    {"uni-bounds-reversed.gsms", "Lower bound endpoint must be lesser or equal to upper bound endpoint"},
+    {"uni-lower-negative.gsms", "The lower bound must be non-negative"},
+    {"uni-bounds-equal.gsms", "The upper bound must greater than the lower bound"},
+    // Transitions and destinations
+    {"source-out-of-range.gsms", "State 2 does not exist"},
+    {"triggering-timer-out-of-range.gsms", "Timer 5 does not exist"},
+    {"target-out-of-range.gsms", "State 3 does not exist"},
+    {"restarted-timer-out-of-range.gsms", "Timer 2 does not exist"},
+    {"probability-two-values.gsms", "Error during parsing of GSMS file"},
+    {"probability-missing.gsms", "Error during parsing of GSMS file"},
+    {"probability-above-one.gsms", "Probability 3/2 not in range [0, 1]"},
+    {"probability-negative.gsms", "Probability -1/2 not in range [0, 1]"},
+    // Numbers are decimal text only
+    {"denominator-zero.gsms", "Integer division by zero"},
+    {"hexadecimal.gsms", "Could not parse the string \"0x10\" as a valid rational number."},
+    {"denominator-empty.gsms", "Could not parse the string \"5/\" as a valid rational number."},
+    {"plus-sign.gsms", "Could not parse the string \"+5\" as a valid rational number."},
+};
+
+class CheckFailure : public testing::TestWithParam<FailingFile> {};
+
+TEST_P(CheckFailure, ExitsWithTheMessageAsLastErrorLine) {
+    const DrovaRun run = runDrova({"check", testData(std::string("check/") + GetParam().file)});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.lastErrLine(), GetParam().message);
+    EXPECT_EQ(run.out, "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, CheckFailure, testing::ValuesIn(FailingFiles),
+                         [](const testing::TestParamInfo<FailingFile>& info) {
+                             std::string name;
+                             for (const char* c = info.param.file; *c && *c != '.'; ++c)
+                                 name += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                             return name;
+                         });
+
+std::string example(const std::string& file) { return std::string(DROVA_SOURCE_DIR) + "/examples/" + file; }
+
+TEST(Check, PrintsTheSummaryOfTheMachineExample) {
+    const DrovaRun run = runDrova({"check", example("machine.gsms")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out,
+              "Model: machine\n"
+              "States: 2\n"
+              "Timers: 2\n"
+              "Transitions: 2\n"
+              "Initial state: 0 (Up)\n"
+              "Timer 0: Exp(1/100)\n"
+              "Timer 1: Deg(5)\n"
+              "States of the SMS: 0 (Up), 1 (Down)\n");
+    EXPECT_EQ(run.err, "");
+}
+
+TEST(Check, LeadingZerosAreDecimal) {
+    const DrovaRun run = runDrova({"check", testData("check/leading-zeros.gsms")});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("Timer 0: Exp(1/10)\nTimer 1: Deg(5)\n"), std::string::npos) << run.out;
+}
+
+TEST(Check, EveryBundledExampleIsValid) {
+    for (const char* file : {"machine.gsms", "redundant.gsms", "maintenance.gsms", "assembly.gsms"}) {
+        const DrovaRun run = runDrova({"check", example(file)});
+        EXPECT_EQ(run.status, 0) << file << ": " << run.err;
+    }
+}
+
+TEST(Check, StatesWithAnUnknownAgeAndAWayOutAreNotStatesOfTheSms) {
+    const DrovaRun run = runDrova({"check", example("redundant.gsms")});
+    EXPECT_NE(run.out.find("\nStates of the SMS: 0 (BothUp), 1 (RepairA), 2 (RepairB)\n"), std::string::npos)
+        << run.out;
+}
+
+TEST(Check, PathThatCannotBeOpened) {
+    for (const std::string& path : {testData("check/no-such-file.gsms"), testData("check"), std::string()}) {
+        const DrovaRun run = runDrova({"check", path});
+        EXPECT_EQ(run.status, 1) << path;
+        EXPECT_EQ(run.lastErrLine(), "Path to GSMS file is invalid") << path;
+    }
+}
+
+TEST(Check, BadUsageExitsWithTwo) {
+    EXPECT_EQ(runDrova({"check"}).status, 2);
+    EXPECT_EQ(runDrova({"check", example("machine.gsms"), "extra"}).status, 2);
+    EXPECT_EQ(runDrova({"nonsense"}).status, 2);
+    EXPECT_EQ(runDrova({}).status, 2);
+}
+
+}  // namespace
