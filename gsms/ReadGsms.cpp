@@ -18,6 +18,12 @@ bool isSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || 
 
 bool isDigit(int c) { return c >= '0' && c <= '9'; }
 
+// The position of the first character at or after `at` that is not whitespace.
+std::size_t skipSpaces(std::string_view text, std::size_t at) {
+    while (at < text.size() && isSpace(text[at])) ++at;
+    return at;
+}
+
 // The value of a run of decimal digits; none when it does not fit in 64 bits.
 std::optional<std::uint64_t> decimalIndex(std::string_view digits) {
     std::uint64_t value = 0;
@@ -79,9 +85,7 @@ public:
         const std::string text = lineItem(item);
         std::vector<std::uint64_t> list;
         std::size_t at = 0;
-        for (;;) {
-            while (at < text.size() && isSpace(text[at])) ++at;
-            if (at == text.size()) break;
+        while ((at = skipSpaces(text, at)) < text.size()) {
             if ((text[at] == '-' || text[at] == '+') && at + 1 < text.size() && isDigit(text[at + 1]))
                 fail(item, line);
             std::size_t end = at;
@@ -101,9 +105,7 @@ public:
         const std::string text = lineItem(item);
         std::vector<std::string_view> words;
         std::size_t at = 0;
-        for (;;) {
-            while (at < text.size() && isSpace(text[at])) ++at;
-            if (at == text.size()) break;
+        while ((at = skipSpaces(text, at)) < text.size()) {
             std::size_t end = at;
             while (end < text.size() && !isSpace(text[end])) ++end;
             words.push_back(std::string_view(text).substr(at, end - at));

@@ -37,7 +37,6 @@ TEST(Distribution, TextForms) {
 
 TEST(Distribution, ConstructorChecksInTheirOrder) {
     EXPECT_EQ(failure([] { Exponential(r(0)); }), "The rate must be positive");
-    EXPECT_EQ(failure([] { Exponential(r(-1, 3)); }), "The rate must be positive");
     EXPECT_EQ(failure([] { Degenerate(r(-1, 100)); }), "The delay must be non-negative");
     // The support is built before the parameters are tested.
     EXPECT_EQ(failure([] { Uniform(r(3), r(1)); }),
@@ -47,7 +46,6 @@ TEST(Distribution, ConstructorChecksInTheirOrder) {
     EXPECT_EQ(failure([] { Uniform(r(-1), r(2)); }), "The lower bound must be non-negative");
     EXPECT_EQ(failure([] { Uniform(r(-2), r(-1)); }), "The lower bound must be non-negative");
     EXPECT_EQ(failure([] { Uniform(r(2), r(2)); }), "The upper bound must greater than the lower bound");
-    EXPECT_EQ(failure([] { Uniform(r(0), r(0)); }), "The upper bound must greater than the lower bound");
 }
 
 TEST(Distribution, SupportAndFixedDelay) {
@@ -71,8 +69,6 @@ TEST(Distribution, CloneKeepsClassAndParameters) {
     EXPECT_TRUE(copy->equals(uniform));
     EXPECT_EQ(copy->support(), uniform.support());
     EXPECT_NE(copy.get(), &uniform);
-    EXPECT_EQ(Degenerate(r(4)).clone()->toText(), "Deg(4)");
-    EXPECT_EQ(Exponential(r(1, 9)).clone()->toText(), "Exp(1/9)");
 }
 
 TEST(Distribution, EqualsComparesParametersAndKind) {

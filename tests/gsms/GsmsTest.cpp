@@ -41,8 +41,6 @@ TEST(Gsms, StatesRecordWhetherEveryAgeIsKnown) {
     EXPECT_TRUE(model.state(2).allDelaysKnown);
     EXPECT_EQ(failure([&] { model.addState("D", false, {0, 1}, {Rational(0)}); }),
               "There is not a delay for each active timer");
-    EXPECT_EQ(failure([&] { model.addState("D", false, {}, {Rational(0)}); }),
-              "There is not a delay for each active timer");
     EXPECT_EQ(model.stateCount(), 3u);
 }
 
@@ -54,16 +52,6 @@ TEST(Gsms, StatesOfTheSms) {
     model.addTransition(1, {1});
     EXPECT_FALSE(model.isSmsState(1));  // an unknown age and an outgoing transition
     EXPECT_EQ(failure([&] { model.isSmsState(3); }), "State 3 does not exist");
-}
-
-TEST(Gsms, TimersAreCopiesOfTheGivenDistributions) {
-    Gsms model;
-    {
-        Exponential original(Rational(3));
-        EXPECT_EQ(model.addTimer(original), 0u);
-    }
-    EXPECT_EQ(model.timer(0).toText(), "Exp(3)");
-    EXPECT_EQ(failure([&] { model.timer(1); }), "Timer 1 does not exist");
 }
 
 TEST(Gsms, AddTransitionChecksSourceThenTimersAndChangesNothingOnFailure) {
