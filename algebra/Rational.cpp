@@ -65,6 +65,9 @@ Rational fromTexts(std::string_view numerator, std::string_view denominator) {
 std::string toText(const Rational& value) {
     std::string text = boost::multiprecision::numerator(value).str();
     const BigInt& den = boost::multiprecision::denominator(value);
-    if (den != 1) text += "/" + den.str();
+    if (den != 1) {
+        text += '/';
+        text += den.str();
+    }
     return text;
 }
