@@ -271,43 +271,25 @@ template class TypedArray<Enumeration>;
 
 namespace {
 
-template <typename T>
-struct PlainKind;
-template <>
-struct PlainKind<bool> {
-    static constexpr ArrayType type = ArrayType::LOGICAL;
-    static constexpr const char* className = "logical";
-};
-template <>
-struct PlainKind<double> {
-    static constexpr ArrayType type = ArrayType::DOUBLE;
-    static constexpr const char* className = "double";
-};
-template <>
-struct PlainKind<std::int32_t> {
-    static constexpr ArrayType type = ArrayType::INT32;
-    static constexpr const char* className = "int32";
-};
-template <>
-struct PlainKind<std::int64_t> {
-    static constexpr ArrayType type = ArrayType::INT64;
-    static constexpr const char* className = "int64";
-};
-template <>
-struct PlainKind<char16_t> {
-    static constexpr ArrayType type = ArrayType::CHAR;
-    static constexpr const char* className = "char";
-};
-template <>
-struct PlainKind<MATLABString> {
-    static constexpr ArrayType type = ArrayType::MATLAB_STRING;
-    static constexpr const char* className = "string";
+struct PlainKind {
+    ArrayType type;
+    const char* className;
 };
 
 template <typename T>
+constexpr PlainKind plainKind() {
+    if constexpr (std::is_same_v<T, bool>) return {ArrayType::LOGICAL, "logical"};
+    if constexpr (std::is_same_v<T, double>) return {ArrayType::DOUBLE, "double"};
+    if constexpr (std::is_same_v<T, std::int32_t>) return {ArrayType::INT32, "int32"};
+    if constexpr (std::is_same_v<T, std::int64_t>) return {ArrayType::INT64, "int64"};
+    if constexpr (std::is_same_v<T, char16_t>) return {ArrayType::CHAR, "char"};
+    if constexpr (std::is_same_v<T, MATLABString>) return {ArrayType::MATLAB_STRING, "string"};
+}
+
+template <typename T>
 TypedArray<T> makePlain(ArrayDimensions dims, Elements<T> elements) {
-    return ArrayAccess::make(detail::newArrayData(PlainKind<T>::type, PlainKind<T>::className, std::move(dims),
-                                                  std::move(elements)));
+    constexpr PlainKind kind = plainKind<T>();
+    return ArrayAccess::make(detail::newArrayData(kind.type, kind.className, std::move(dims), std::move(elements)));
 }
 
 }  // namespace

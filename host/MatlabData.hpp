@@ -217,7 +217,9 @@ private:
 };
 
 // A view of an array whose elements have type T. Making one from an array of another
-// kind fails with "Can't convert the Array to this TypedArray".
+// kind fails with "Can't convert the Array to this TypedArray". The non-const accessors
+// first give the view its own elements (copy on write); a reference they return stays
+// valid until the view is next copied or assigned.
 template <typename T>
 class DROVA_HOST_API TypedArray : public Array {
 public:
