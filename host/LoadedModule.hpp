@@ -61,6 +61,14 @@ private:
     void* function_ = nullptr;  // the module's object, owned through destroy_
 };
 
+// Creates a module's MexFunction in this process with the given engine, as a loaded
+// module's object gets the engine of its LoadedModule.
+template <typename FunctionClass>
+std::unique_ptr<FunctionClass> createMexFunction(std::shared_ptr<matlab::engine::MATLABEngine> engine) {
+    matlab::mex::detail::EngineHandOver handOver(std::move(engine));
+    return std::make_unique<FunctionClass>();
+}
+
 // Calls a MexFunction in this process the way LoadedModule::call calls a loaded one:
 // same output list, same turning of exceptions into HostError. For tests of a module's
 // code built into the test itself.

@@ -45,13 +45,13 @@ Function::~Function() = default;
 
 namespace detail {
 
+EngineHandOver::EngineHandOver(std::shared_ptr<engine::MATLABEngine> engine) {
+    engineForNewFunction = std::move(engine);
+}
+
+EngineHandOver::~EngineHandOver() { engineForNewFunction.reset(); }
+
 void* createFunction(ModuleCall& call, FunctionMaker make) noexcept {
-    struct EngineHandOver {
-        explicit EngineHandOver(std::shared_ptr<engine::MATLABEngine> engine) {
-            engineForNewFunction = std::move(engine);
-        }
-        ~EngineHandOver() { engineForNewFunction.reset(); }
-    };
     call.failed = false;
     try {
         EngineHandOver handOver(call.engine);

@@ -83,6 +83,16 @@ struct ModuleCall {
     std::string errorMessage;
 };
 
+// While one exists, the Functions created on its thread take `engine` (null: a
+// standard engine).
+class DROVA_HOST_API EngineHandOver {
+public:
+    explicit EngineHandOver(std::shared_ptr<engine::MATLABEngine> engine);
+    ~EngineHandOver();
+    EngineHandOver(const EngineHandOver&) = delete;
+    EngineHandOver& operator=(const EngineHandOver&) = delete;
+};
+
 using FunctionMaker = Function* (*)();
 
 // The bodies of the three entries; they never throw.

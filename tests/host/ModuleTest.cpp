@@ -127,13 +127,17 @@ TEST(HostModule, ExportsOnlyTheThreeEntries) {
     EXPECT_EQ(names, (std::set<std::string>{"mexCreateMexFunction", "mexDestroyMexFunction", "mexFunctionAdapter"}));
 }
 
+namespace {
+struct Echo : matlab::mex::Function {
+    void operator()(matlab::mex::ArgumentList outputs, matlab::mex::ArgumentList inputs) override {
+        getEngine()->feval(u"error", 0, {inputs[0]});
+        outputs[0] = inputs[0];
+    }
+};
+}  // namespace
+
 TEST(HostModule, InProcessCallsBehaveLikeLoadedOnes) {
-    struct Echo : matlab::mex::Function {
-        void operator()(matlab::mex::ArgumentList outputs, matlab::mex::ArgumentList inputs) override {
-            getEngine()->feval(u"error", 0, {inputs[0]});
-            outputs[0] = inputs[0];
-        }
-    } echo;
+    Echo echo;
     EXPECT_EQ(callMexFunction(echo, 1, {factory.createScalar("")}).size(), 1u);
     try {
         callMexFunction(echo, 1, {factory.createScalar("Fourth input must be a logical")});
@@ -141,4 +145,13 @@ TEST(HostModule, InProcessCallsBehaveLikeLoadedOnes) {
     } catch (const HostError& e) {
         EXPECT_STREQ(e.what(), "Fourth input must be a logical");
     }
+}
+
+TEST(HostModule, InProcessFunctionsTakeTheEngineTheyAreCreatedWith) {
+    auto engine = std::make_shared<matlab::engine::MATLABEngine>();
+    engine->define("error", [](std::size_t, const std::vector<Array>&) { return std::vector<Array>{}; });
+    std::unique_ptr<Echo> echo = createMexFunction<Echo>(engine);
+    EXPECT_EQ(echo->getEngine(), engine);
+    EXPECT_EQ(callMexFunction(*echo, 1, {factory.createScalar("no longer an error")}).size(), 1u);
+    EXPECT_NE(Echo().getEngine(), engine);
 }
