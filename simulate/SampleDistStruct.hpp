@@ -10,11 +10,18 @@
 
 #include "simulate/SimModel.hpp"
 
+#include "host/classic/ClassicRandom.hpp"
+
+#include <atomic>
 #include <span>
 #include <vector>
 
-// One value for the record.
+// One value for the record, from the host's current generator.
 double sampleDistribution(const SimDistribution& dist);
+// The same, drawing from random and polling interrupt: the simulation fetches
+// the host's generator and interrupt flag once per call.
+double sampleDistribution(const SimDistribution& dist, ClassicRandomSource& random,
+                          const std::atomic<bool>& interrupt);
 
 // One value per record, in order.
 std::vector<double> sampleDistStruct(std::span<const SimDistribution> dists);

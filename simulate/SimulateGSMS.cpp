@@ -16,33 +16,19 @@ namespace {
 constexpr double Inf = std::numeric_limits<double>::infinity();
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-// Draws the listed timers, in list order, into their slots. Every entry is
-// checked before the first draw; an entry listed twice keeps the later value.
-void startTimers(std::span<double> timers, std::span<const std::int64_t> list,
-                 std::span<const SimDistribution> distributions) {
-    const auto count = static_cast<std::int64_t>(std::min(timers.size(), distributions.size()));
-    for (std::int64_t entry : list) classicIndexCheck(entry, 1, count, "timers");
-    for (std::int64_t entry : list) timers[entry - 1] = sampleDistribution(distributions[entry - 1]);
-}
+// What the simulation uses of the host, fetched once per call: the current
+// generator and the interrupt flag.
+struct Host {
+    ClassicRandomSource& random;
+    const std::atomic<bool>& interrupt;
 
-std::vector<double> filledRow(std::int64_t count, double value) {
-    // Lists hold signed 32-bit counts; a longer one cannot be had.
-    if (count > std::numeric_limits<std::int32_t>::max()) classicOutOfMemory();
-    try {
-        return std::vector<double>(static_cast<std::size_t>(count), value);
-    } catch (const std::bad_alloc&) {
-        classicOutOfMemory();
-    }
-}
+    static Host current() { return {classicGenerator(), *classicInterruptFlag()}; }
+};
 
-}  // namespace
-
-MinimumTimerChoice getOutgoingTransWithMinimumTimer(std::span<const std::int64_t> outTrans,
-                                                    std::span<const double> timers,
-                                                    std::span<const SimTransition> transitions) {
+MinimumTimerChoice selectMinimum(std::span<const std::int64_t> outTrans, std::span<const double> timers,
+                                 std::span<const SimTransition> transitions, const Host& host) {
     MinimumTimerChoice choice;
     if (outTrans.empty()) return choice;
-    const std::atomic<bool>& interrupt = *classicInterruptFlag();
     const auto transitionCount = static_cast<std::int64_t>(transitions.size());
     const auto timerCount = static_cast<std::int64_t>(timers.size());
 
@@ -65,15 +51,15 @@ MinimumTimerChoice getOutgoingTransWithMinimumTimer(std::span<const std::int64_t
             smallest = largest;
             chosen = k;
         }
-        classicPollInterrupt(interrupt);
+        classicPollInterrupt(host.interrupt);
     }
     choice.minTimer = smallest;
     if (!std::isnan(smallest)) choice.minTrans = outTrans[chosen];
     return choice;
 }
 
-const SimDestination& getDestinationState(const SimTransition& transition) {
-    const double r = classicRandu();
+const SimDestination& chooseDestination(const SimTransition& transition, const Host& host) {
+    const double r = host.random.uniform();
     const std::vector<SimDestination>& destinations = transition.Destinations;
     double cumulative = 0.0;
     for (const SimDestination& destination : destinations) {
@@ -85,9 +71,41 @@ const SimDestination& getDestinationState(const SimTransition& transition) {
     classicRaise("MATLAB:legacy_two_part:needMoreRhsOutputs");
 }
 
+// Draws the listed timers, in list order, into their slots. Every entry is
+// checked before the first draw; an entry listed twice keeps the later value.
+void startTimers(std::span<double> timers, std::span<const std::int64_t> list,
+                 std::span<const SimDistribution> distributions, const Host& host) {
+    const auto count = static_cast<std::int64_t>(std::min(timers.size(), distributions.size()));
+    for (std::int64_t entry : list) classicIndexCheck(entry, 1, count, "timers");
+    for (std::int64_t entry : list)
+        timers[entry - 1] = sampleDistribution(distributions[entry - 1], host.random, host.interrupt);
+}
+
+std::vector<double> filledRow(std::int64_t count, double value) {
+    // Lists hold signed 32-bit counts; a longer one cannot be had.
+    if (count > std::numeric_limits<std::int32_t>::max()) classicOutOfMemory();
+    try {
+        return std::vector<double>(static_cast<std::size_t>(count), value);
+    } catch (const std::bad_alloc&) {
+        classicOutOfMemory();
+    }
+}
+
+}  // namespace
+
+MinimumTimerChoice getOutgoingTransWithMinimumTimer(std::span<const std::int64_t> outTrans,
+                                                    std::span<const double> timers,
+                                                    std::span<const SimTransition> transitions) {
+    return selectMinimum(outTrans, timers, transitions, Host::current());
+}
+
+const SimDestination& getDestinationState(const SimTransition& transition) {
+    return chooseDestination(transition, Host::current());
+}
+
 void restartTimers(std::span<double> timers, const SimDestination& destination,
                    std::span<const SimDistribution> distributions) {
-    startTimers(timers, destination.New, distributions);
+    startTimers(timers, destination.New, distributions, Host::current());
 }
 
 std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, const SimModel& gsms,
@@ -102,23 +120,23 @@ std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, 
         return times;
     }
 
-    const std::atomic<bool>& interrupt = *classicInterruptFlag();
+    const Host host = Host::current();
     std::vector<double> timers = filledRow(static_cast<std::int64_t>(gsms.Distributions.size()), NaN);
     SimulationCounts done;
     for (std::int64_t run = 0; run < simulations; ++run) {
         double time = 0.0;
         std::int64_t current = initialState;
         std::fill(timers.begin(), timers.end(), NaN);
-        startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions);
+        startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, host);
         done.timersSampled += static_cast<std::int64_t>(gsms.Initial.InitialTimers.size());
         for (;;) {
             classicIndexCheck(current, 1, stateCount, "gsms.States");
             MinimumTimerChoice next =
-                getOutgoingTransWithMinimumTimer(gsms.States[current - 1].Transitions, timers, gsms.Transitions);
+                selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, host);
             if (!next.minTrans) break;
             time += next.minTimer;
             if (time > analysisTime) break;
-            const SimDestination& destination = getDestinationState(gsms.Transitions[*next.minTrans - 1]);
+            const SimDestination& destination = chooseDestination(gsms.Transitions[*next.minTrans - 1], host);
             const std::int64_t target = classicIndexCheck(destination.Target, 1, stateCount, "gsms.States");
             ++done.transitionsTaken;
             if (gsms.States[target - 1].DownState) {
@@ -131,12 +149,12 @@ std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, 
                 double left = timer - next.minTimer;
                 timer = left <= 0.0 ? NaN : left;
             }
-            restartTimers(timers, destination, gsms.Distributions);
+            startTimers(timers, destination.New, gsms.Distributions, host);
             done.timersSampled += static_cast<std::int64_t>(destination.New.size());
             current = target;
-            classicPollInterrupt(interrupt);
+            classicPollInterrupt(host.interrupt);
         }
-        classicPollInterrupt(interrupt);
+        classicPollInterrupt(host.interrupt);
     }
     std::erase(times, Inf);
     if (counts != nullptr) *counts = done;

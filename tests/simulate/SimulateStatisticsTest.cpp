@@ -47,14 +47,6 @@ TEST(SimulateStatistics, ExponentialFirstPassageAndItsCensoring) {
     for (double t : censored) ASSERT_LE(t, horizon);
 }
 
-TEST(SimulateStatistics, ATransitionWaitsForTheLastOfItsTimers) {
-    // max(U(0, 2), 1) has mean 1.25 and variance 1/12 * 1/2 + ... < 0.1.
-    const std::int64_t runs = 100000;
-    classicSeedGenerator(7);
-    std::vector<double> times = simulateGSMS(runs, Inf, twoStates({{DistType::Uni, {0.0, 2.0}}, {DistType::Deg, {1.0}}}, {1, 2}));
-    EXPECT_NEAR(mean(times), 1.25, tolerance(0.32, runs));
-}
-
 TEST(SimulateStatistics, LognormalTimersFollowTheirMean) {
     const double mu = 0.0, sigma = 0.5;
     const std::int64_t runs = 200000;
