@@ -1,0 +1,116 @@
+// Throughput of the GSMS simulator: 10^6 runs per iteration of three models,
+// reported as runs and timer events (transitions taken) per second.
+
+#include "simulate/SimulateGSMS.hpp"
+
+#include "host/classic/ClassicRandom.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t Runs = 1'000'000;
+constexpr double NoHorizon = std::numeric_limits<double>::infinity();
+
+SimDestination to(std::int64_t target, double probability, std::vector<std::int64_t> restart = {}) {
+    return {target, probability, std::move(restart)};
+}
+
+SimTransition transition(std::int64_t source, std::vector<std::int64_t> timers, std::vector<SimDestination> dests) {
+    return {source, std::move(timers), std::move(dests)};
+}
+
+// Up -> Down after one exponential delay: one event per run.
+SimModel singleExponential() {
+    SimModel m;
+    m.States = {{"Up", false, {1}}, {"Down", true, {}}};
+    m.Initial = {1, {1}};
+    m.Distributions = {{DistType::Exp, {0.5}}};
+    m.Transitions = {transition(1, {1}, {to(2, 1.0)})};
+    return m;
+}
+
+// A wearing component inspected every time unit: wear (uniform) moves it
+// from good to worn to badly worn to down, an inspection (deterministic) of a
+// worn component repairs it with some probability. The inspection restarts
+// itself while the wear timer keeps running.
+SimModel inspectedWear() {
+    SimModel m;
+    m.States = {{"Good", false, {1, 2}}, {"Worn", false, {3, 4}}, {"Bad", false, {5, 6}}, {"Down", true, {}}};
+    m.Initial = {1, {1, 2}};
+    m.Distributions = {{DistType::Deg, {1.0}}, {DistType::Uni, {0.5, 2.5}}};
+    m.Transitions = {
+        transition(1, {2}, {to(2, 1.0, {2})}),
+        transition(1, {1}, {to(1, 1.0, {1})}),
+        transition(2, {2}, {to(3, 1.0, {2})}),
+        transition(2, {1}, {to(1, 0.3, {1, 2}), to(2, 0.7, {1})}),
+        transition(3, {2}, {to(4, 1.0)}),
+        transition(3, {1}, {to(1, 0.5, {1, 2}), to(3, 0.5, {1})}),
+    };
+    return m;
+}
+
+// Two components that fail at rate 1 each, one repairer at rate 10: down
+// when both have failed. About 22 events per run.
+SimModel repairablePair() {
+    SimModel m;
+    m.States = {{"AB", false, {1, 2}}, {"A", false, {3, 4}}, {"B", false, {5, 6}}, {"Down", true, {}}};
+    m.Initial = {1, {1, 2}};
+    m.Distributions = {{DistType::Exp, {1.0}}, {DistType::Exp, {1.0}}, {DistType::Exp, {10.0}}};
+    m.Transitions = {
+        transition(1, {1}, {to(3, 1.0, {3})}),  // A fails
+        transition(1, {2}, {to(2, 1.0, {3})}),  // B fails
+        transition(2, {1}, {to(4, 1.0)}),       // A fails while B is repaired
+        transition(2, {3}, {to(1, 1.0, {2})}),  // B repaired
+        transition(3, {2}, {to(4, 1.0)}),       // B fails while A is repaired
+        transition(3, {3}, {to(1, 1.0, {1})}),  // A repaired
+    };
+    return m;
+}
+
+void runModel(benchmark::State& state, const SimModel& model, double horizon) {
+    classicSeedGenerator(0);
+    std::int64_t runs = 0, events = 0, sampled = 0;
+    for (auto _ : state) {
+        SimulationCounts counts;
+        auto times = simulateGSMS(Runs, horizon, model, &counts);
+        benchmark::DoNotOptimize(times.data());
+        runs += Runs;
+        events += counts.transitionsTaken;
+        sampled += counts.timersSampled;
+    }
+    state.counters["runs/s"] = benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
+    state.counters["events/s"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
+    state.counters["draws/s"] = benchmark::Counter(static_cast<double>(sampled), benchmark::Counter::kIsRate);
+    state.counters["events/run"] = static_cast<double>(events) / static_cast<double>(runs);
+}
+
+void BM_SingleExponential(benchmark::State& state) { runModel(state, singleExponential(), NoHorizon); }
+void BM_InspectedWear(benchmark::State& state) { runModel(state, inspectedWear(), NoHorizon); }
+void BM_RepairablePair(benchmark::State& state) { runModel(state, repairablePair(), NoHorizon); }
+
+// The parts of an event's cost: one uniform number from the host, and one
+// logarithm (exponential timers).
+void BM_HostUniform(benchmark::State& state) {
+    classicSeedGenerator(0);
+    for (auto _ : state) benchmark::DoNotOptimize(classicRandu());
+}
+
+void BM_Logarithm(benchmark::State& state) {
+    double u = 0.3;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(u);
+        benchmark::DoNotOptimize(std::log(u));
+    }
+}
+
+}  // namespace
+
+BENCHMARK(BM_SingleExponential)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_InspectedWear)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RepairablePair)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HostUniform);
+BENCHMARK(BM_Logarithm);

@@ -1,0 +1,50 @@
+#pragma once
+// The simulator's model: the plain records the structure `gsms` is decoded
+// into, once per call. The simulation only reads them. Every index stored in
+// the model is 1-based and refers to a position in the model's own lists;
+// indices are checked where they are used, so a record may hold any value.
+// Field names are those of the MATLAB structure.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// Kind of a timer's distribution, held as its integer value. Any value other
+// than Deg, Exp and Uni is sampled as Lognormal.
+enum class DistType : std::int32_t { Deg = 1, Exp = 2, Uni = 3, Lognormal = 4 };
+
+struct SimDestination {
+    std::int64_t Target = 0;         // position in States of the state entered
+    double Probability = 0.0;        // summed in list order to choose the destination
+    std::vector<std::int64_t> New;   // positions in Distributions of the timers (re)started
+};
+
+struct SimTransition {
+    std::int64_t Source = 0;                    // validated, not used: the states' lists govern
+    std::vector<std::int64_t> Distributions;    // timers whose expiry the transition waits for
+    std::vector<SimDestination> Destinations;   // possible outcomes
+};
+
+struct SimDistribution {
+    DistType type = DistType::Deg;
+    std::vector<double> parameters;  // at most two when decoded; counts are checked when sampled
+};
+
+struct SimInitial {
+    std::int64_t InitialState = 0;              // position in States where every run starts
+    std::vector<std::int64_t> InitialTimers;    // timers started at time 0
+};
+
+struct SimState {
+    std::string Name;                         // not used
+    bool DownState = false;                   // entering it ends a run and records its time
+    std::vector<std::int64_t> Transitions;    // outgoing transitions, in tie-breaking order
+};
+
+struct SimModel {
+    std::string Name;  // not used
+    std::vector<SimState> States;
+    SimInitial Initial;
+    std::vector<SimDistribution> Distributions;  // timer k draws from entry k
+    std::vector<SimTransition> Transitions;
+};
