@@ -1,0 +1,267 @@
+#include "algebra/Expolynomial.hpp"
+
+#include "algebra/Combinatorics.hpp"
+
+#include <boost/container_hash/hash.hpp>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <limits>
+#include <unordered_set>
+#include <utility>
+
+// Built from literals: another file's constants may not be initialised yet at load time.
+const Expolynomial UnitExpolynomial{Term(Rational(1))};
+
+Expolynomial::Expolynomial() : terms(1) {}
+
+Expolynomial::Expolynomial(Term term) { terms.push_back(std::move(term)); }
+
+Expolynomial::Expolynomial(std::vector<Term> terms) : terms(std::move(terms)) {}
+
+bool Expolynomial::isZero() const {
+    return std::all_of(terms.begin(), terms.end(), [](const Term& term) { return isZeroValue(term.coefficient); });
+}
+
+namespace {
+
+// The shape of a term is everything but its coefficient; like terms have equal shapes.
+std::size_t shapeHash(const Term& term) {
+    std::size_t seed = std::hash<Rational>{}(term.exponentConstant);
+    boost::hash_combine(seed, term.exponentials.size());
+    for (const auto& [name, rate] : term.exponentials) {
+        boost::hash_combine(seed, std::hash<std::string>{}(name));
+        boost::hash_combine(seed, std::hash<Rational>{}(rate));
+    }
+    boost::hash_combine(seed, term.powers.size());
+    for (const auto& [name, exponent] : term.powers) {
+        boost::hash_combine(seed, std::hash<std::string>{}(name));
+        boost::hash_combine(seed, exponent);
+    }
+    boost::hash_combine(seed, term.heavisides.size());
+    for (const auto& form : term.heavisides) {
+        boost::hash_combine(seed, form.variables.size());
+        for (const auto& [name, coefficient] : form.variables) {
+            boost::hash_combine(seed, std::hash<std::string>{}(name));
+            boost::hash_combine(seed, coefficient);
+        }
+        boost::hash_combine(seed, std::hash<Rational>{}(form.constant));
+    }
+    return seed;
+}
+
+// The shape of the zero term and of every constant term.
+bool hasConstantShape(const Term& term) {
+    return isZeroValue(term.exponentConstant) && term.exponentials.empty() && term.powers.empty() && term.heavisides.empty();
+}
+
+// The pairwise like-term merge, computed in one pass over the terms in order.
+//
+// Followed slot by slot, the pairwise merge works out as follows. A term of non-constant shape is
+// like only the terms of its shape, so the first of them (which no earlier slot can absorb)
+// collects all their coefficients, and the others become zero terms: constant-shaped, coefficient
+// 0. The first slot that has constant shape when its turn comes (the first constant term, or the
+// first slot emptied that way, whichever comes first) then collects every constant term after it,
+// which together are all of them; any later constant-shaped slot only meets zeros.
+//
+// So the merger keeps one leader per shape, found through a hash of the shape, and remembers where
+// among the leaders the constant slot falls. Only leaders are stored, so feeding it the blocks of a
+// product never holds the full list of products.
+class LikeTermMerger {
+public:
+    // `expectedTerms`: how many terms are likely to be added, to size the lists once.
+    explicit LikeTermMerger(std::size_t expectedTerms = 0)
+        : leaderIndex_(expectedTerms, HashOfLeader{&hashes_}, LikeLeaders{&leaders_}) {
+        leaders_.reserve(expectedTerms);
+        hashes_.reserve(expectedTerms);
+    }
+    // The index refers to the merger's own lists.
+    LikeTermMerger(const LikeTermMerger&) = delete;
+    LikeTermMerger& operator=(const LikeTermMerger&) = delete;
+
+    void add(Term term) {
+        if (hasConstantShape(term)) {
+            markConstantSlot();
+            constantSum_ += term.coefficient;
+            return;
+        }
+        hashes_.push_back(shapeHash(term));
+        leaders_.push_back(std::move(term));
+        auto [leader, inserted] = leaderIndex_.insert(leaders_.size() - 1);
+        if (inserted) return;
+        // Like an earlier leader: its slot is emptied.
+        leaders_[*leader].coefficient += leaders_.back().coefficient;
+        leaders_.pop_back();
+        hashes_.pop_back();
+        markConstantSlot();
+    }
+
+    // The merged terms in slot order, without zero coefficients; the zero term if none is left.
+    std::vector<Term> finish() && {
+        std::vector<Term> merged;
+        merged.reserve(leaders_.size() + 1);
+        for (std::size_t i = 0; i <= leaders_.size(); ++i) {
+            if (constantSlotSet_ && i == constantSlot_ && !isZeroValue(constantSum_)) merged.emplace_back(constantSum_);
+            if (i < leaders_.size() && !isZeroValue(leaders_[i].coefficient)) merged.push_back(std::move(leaders_[i]));
+        }
+        if (merged.empty()) merged.emplace_back();
+        return merged;
+    }
+
+private:
+    struct HashOfLeader {
+        const std::vector<std::size_t>* hashes;
+        std::size_t operator()(std::size_t i) const { return (*hashes)[i]; }
+    };
+    struct LikeLeaders {
+        const std::vector<Term>* leaders;
+        bool operator()(std::size_t i, std::size_t j) const { return areLike((*leaders)[i], (*leaders)[j]); }
+    };
+
+    // The constant slot stands after the leaders seen so far.
+    void markConstantSlot() {
+        if (constantSlotSet_) return;
+        constantSlotSet_ = true;
+        constantSlot_ = leaders_.size();
+    }
+
+    std::vector<Term> leaders_;
+    std::vector<std::size_t> hashes_;
+    std::unordered_set<std::size_t, HashOfLeader, LikeLeaders> leaderIndex_;
+    bool constantSlotSet_ = false;
+    std::size_t constantSlot_ = 0;
+    Rational constantSum_;
+};
+
+Expolynomial merged(LikeTermMerger&& merger) { return Expolynomial(std::move(merger).finish()); }
+
+}  // namespace
+
+void normalise(Expolynomial& expolynomial) {
+    LikeTermMerger merger(expolynomial.terms.size());
+    for (auto& term : expolynomial.terms) merger.add(std::move(term));
+    expolynomial.terms = std::move(merger).finish();
+}
+
+Expolynomial add(const Expolynomial& a, const Expolynomial& b) {
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (const auto& term : a.terms) merger.add(term);
+    for (const auto& term : b.terms) merger.add(term);
+    return merged(std::move(merger));
+}
+
+Expolynomial subtract(const Expolynomial& a, const Expolynomial& b) {
+    const Term minusOne(Rational(-1));
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (const auto& term : a.terms) merger.add(term);
+    for (const auto& term : b.terms) merger.add(multiply(term, minusOne));
+    return merged(std::move(merger));
+}
+
+Expolynomial multiply(const Term& term, const Expolynomial& b) {
+    LikeTermMerger merger(b.terms.size());
+    for (const auto& factor : b.terms) merger.add(multiply(term, factor));
+    return merged(std::move(merger));
+}
+
+Expolynomial multiply(const Expolynomial& a, const Expolynomial& b) {
+    LikeTermMerger merger;
+    for (const auto& term : a.terms)
+        for (auto& blockTerm : multiply(term, b).terms) merger.add(std::move(blockTerm));
+    return merged(std::move(merger));
+}
+
+namespace {
+
+Rational power(const Rational& base, unsigned exponent) {
+    return Rational(pow(boost::multiprecision::numerator(base), exponent),
+                    pow(boost::multiprecision::denominator(base), exponent));
+}
+
+bool mentions(const LinearForm& form, std::string_view variable) {
+    return findValue(form.variables, variable) != nullptr;
+}
+
+}  // namespace
+
+Expolynomial substitute(const Term& term, std::string_view variable, const LinearForm& replacement) {
+    Term substituted = term;
+    if (const Rational* found = findValue(substituted.exponentials, variable)) {
+        const Rational rate = *found;
+        eraseName(substituted.exponentials, variable);
+        for (const auto& [name, coefficient] : replacement.variables)
+            insertOrdered(substituted.exponentials, name, Rational(rate * coefficient), Combine::Sum);
+        if (!isZeroValue(replacement.constant)) substituted.exponentConstant += rate * replacement.constant;
+    }
+    for (auto& form : substituted.heavisides) substitute(form, variable, replacement);
+    normalise(substituted);
+
+    const unsigned* found = findValue(substituted.powers, variable);
+    LikeTermMerger merger;
+    if (!found) {
+        merger.add(std::move(substituted));
+        return merged(std::move(merger));
+    }
+    const unsigned exponent = *found;
+    eraseName(substituted.powers, variable);
+    if (replacement.variables.empty() && isZeroValue(replacement.constant)) return Expolynomial();
+
+    // (c_1 w_1 + ... + c_r w_r + c)^k = sum over compositions of k into r (+1 for c != 0) parts of
+    // multinomial * prod c_i^e_i w_i^e_i * c^e_last.
+    const bool hasConstant = !isZeroValue(replacement.constant);
+    const auto& variables = replacement.variables;
+    const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
+    for (const auto& composition : compositions(exponent, parts)) {
+        Term produced = substituted;
+        produced.coefficient *= composition.coefficient;
+        for (std::size_t i = 0; i < variables.size(); ++i) {
+            const unsigned e = composition.parts[i];
+            if (e == 0) continue;
+            produced.coefficient *= pow(BigInt(variables[i].value), e);
+            insertOrdered(produced.powers, variables[i].name, e, Combine::Sum);
+        }
+        if (hasConstant) produced.coefficient *= power(replacement.constant, composition.parts.back());
+        merger.add(std::move(produced));
+    }
+    return merged(std::move(merger));
+}
+
+Expolynomial substitute(const Expolynomial& expolynomial, std::string_view variable,
+                        const LinearForm& replacement) {
+    LikeTermMerger merger;
+    for (const auto& term : expolynomial.terms)
+        for (auto& partTerm : substitute(term, variable, replacement).terms) merger.add(std::move(partTerm));
+    return merged(std::move(merger));
+}
+
+Expolynomial antiderivative(const Term& term, std::string_view variable) {
+    Term base = term;
+    std::erase_if(base.heavisides, [variable](const LinearForm& form) { return mentions(form, variable); });
+    const Rational* foundRate = findValue(base.exponentials, variable);
+    const Rational rate = foundRate ? *foundRate : Rational(0);
+    const unsigned* foundExponent = findValue(base.powers, variable);
+    const unsigned exponent = foundExponent ? *foundExponent : 0;
+
+    LikeTermMerger merger;
+    if (isZeroValue(rate)) {
+        const unsigned raised = checkedSum(exponent, 1u);
+        base.coefficient /= raised;
+        insertOrdered(base.powers, variable, raised, Combine::Replace);
+        merger.add(std::move(base));
+    } else {
+        // e^(a x) * sum_i (-1)^i * k!/(k-i)! * x^(k-i) / a^(i+1); the falling factorial is exact.
+        BigInt fallingFactorial = 1;
+        Rational rateToTheIPlus1 = rate;
+        for (std::uint64_t i = 0; i <= exponent; ++i) {
+            Term produced = base;
+            produced.coefficient = base.coefficient * fallingFactorial / rateToTheIPlus1;
+            if (i % 2 == 1) produced.coefficient = -produced.coefficient;
+            insertOrdered(produced.powers, variable, static_cast<unsigned>(exponent - i), Combine::Replace);
+            merger.add(std::move(produced));
+            fallingFactorial *= exponent - i;
+            rateToTheIPlus1 *= rate;
+        }
+    }
+    return merged(std::move(merger));
+}
