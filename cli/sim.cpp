@@ -109,7 +109,7 @@ private:
             if (!value.contains(key)) fail(path, "the key " + std::string(key) + " (the keys are " + list + ")");
         for (const auto& [key, item] : value.items())
             if (std::find_if(keys.begin(), keys.end(), [&](const char* k) { return key == k; }) == keys.end())
-                fail(path + "." + key, "no such key (the keys are " + list + ")");
+                throw ModelError(path + "." + key + ": unexpected key (expected only " + list + ")");
     }
 
     template <class Each>
