@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <span>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 namespace {

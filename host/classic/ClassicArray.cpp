@@ -185,7 +185,8 @@ ClassicArray classicConvertToStringClass(std::string_view path, const ClassicArr
     static constexpr ClassicDimension scalar[] = {classicFixed(1), classicFixed(1)};
     classicCheckClass(path, "string", value.className());
     classicCheckSize(path, scalar, value.dimensions());
-    const md::MATLABString text = md::StringArray(value.hostValue())[0];
+    const md::StringArray strings(value.hostValue());
+    const md::MATLABString& text = strings[0];
     if (!text.has_value()) classicRaise(ClassicMissingStringErrorId, {std::string(path)});
     md::ArrayFactory factory;
     md::Object converted(std::string(ClassicStringClass), {{"Value", factory.createCharArray(*text)}});

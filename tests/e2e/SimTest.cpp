@@ -58,6 +58,11 @@ TEST(SimCommand, MapsTheTimersOfAGsmsFile) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, line((2.5 - 0.5) * SeedZero[0] + 0.5));
 
+    // Deg(1/10) then Deg((10^400 + 1) / 10^400): the nearest doubles 0.1 and 1.
+    // Deterministic timers draw nothing; each run draws only its destinations.
+    DrovaRun deterministic = sim("deterministic.gsms", {"--runs", "2", "--horizon", "inf"});
+    EXPECT_EQ(deterministic.out, line(0.1 + 1.0) + line(0.1 + 1.0)) << deterministic.err;
+
     DrovaRun aged = sim("initial-age.gsms", {"--runs", "1", "--horizon", "inf"});
     EXPECT_EQ(aged.status, 1);
     EXPECT_EQ(aged.out, "");
