@@ -27,6 +27,9 @@ const std::map<std::string_view, std::string_view>& catalogue() {
         {ClassicFieldsErrorId, "{1} must be a structure with exactly the fields {2}; it has the fields {3}."},
         {ClassicEnumerationErrorId,
          "{1} must be a member of the enumeration {2} with exactly the members {3}; the class has {4}."},
+        {"EMLRT:runTime:NonAsciiCharacter", "{1} may only contain ASCII characters."},
+        {"EMLRT:runTime:MissingString", "{1} must not be a missing string."},
+        {"EMLRT:runTime:MissingProperty", "An object of class {2} has no property {1}."},
         // Errors and warnings raised by the simulator module.
         {"Coder:toolbox:eml_min_or_max_varDimZero",
          "The largest timer value of an empty list is undefined: a transition must wait for at least one timer."},

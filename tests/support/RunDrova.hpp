@@ -51,7 +51,7 @@ inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string
         in << input;
     }
     std::string cmd = shellQuote(DROVA_BIN);
-    for (const auto& a : args) cmd += " " + shellQuote(a);
+    for (const auto& a : args) cmd.append(" ").append(shellQuote(a));
     cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
     int raw = std::system(cmd.c_str());
     DrovaRun run;
