@@ -1,0 +1,63 @@
+#pragma once
+// One term of an expolynomial:
+//   coefficient * exp(exponentConstant) * prod exp(rate * v) * prod v^k * prod heaviside(L).
+// Variables are read as non-negative when heaviside factors are simplified.
+
+#include "algebra/LinearForm.hpp"
+#include "algebra/OrderedList.hpp"
+#include "algebra/Rational.hpp"
+
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+#include <vector>
+
+struct Term {
+    // Both strictly ascending by name, no zero rate and no zero exponent.
+    using Exponentials = std::vector<NamedValue<Rational>>;
+    using Powers = std::vector<NamedValue<unsigned>>;
+
+    Rational coefficient;
+    Rational exponentConstant;
+    Exponentials exponentials;
+    Powers powers;
+    // In the order the factors were added; not sorted.
+    std::vector<LinearForm> heavisides;
+
+    // The zero term: coefficient 0, exponent constant 0, no factors.
+    Term() = default;
+    // The constant term: the coefficient alone.
+    explicit Term(const Rational& coefficient);
+    // Coefficient 1 and the single factor heaviside(argument); not normalised.
+    explicit Term(const LinearForm& heavisideArgument);
+    // Exponentials and powers are inserted entry by entry with Sum, heavisides copied in order,
+    // and the term is normalised.
+    Term(const Rational& coefficient, const Rational& exponentConstant, const Exponentials& exponentials,
+         const Powers& powers, std::vector<LinearForm> heavisides);
+
+    bool operator==(const Term&) const = default;
+};
+
+// The zero term, copied wherever a term is cleared.
+extern const Term ZeroTerm;
+
+// Like terms differ at most in their coefficients: equal exponent constants, exponentials, powers
+// and heaviside lists (compared in stored order).
+bool areLike(const Term& a, const Term& b);
+
+// Simplifies the heaviside factors, reading every variable as non-negative:
+//  1. a factor whose constant is < 0 and whose coefficients are all < 0 makes the whole term the
+//     zero term; one whose constant is >= 0 and whose coefficients are all >= 0 becomes the
+//     constant form 1;
+//  2. of two factors i < j with equal variable lists, i keeps the smaller constant and j becomes
+//     the constant form 1;
+//  3. factors equal to the constant form 1 are removed, the others keep their order.
+void normalise(Term& term);
+
+// Coefficients multiply, exponent constants add, b's exponentials and powers are added into a's,
+// b's heaviside factors follow a's; the product is normalised.
+Term multiply(const Term& a, const Term& b);
+
+// The numeric value of a term in the variable "t" at t = time: "t" is substituted by the constant
+// form `time`, and exp(exponent constant) * coefficient of the first resulting term is computed in
+// 113-bit binary floating point.
+boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, const Rational& time);
