@@ -21,7 +21,7 @@ Expolynomial::Expolynomial(Term term) { terms.push_back(std::move(term)); }
 Expolynomial::Expolynomial(std::vector<Term> terms) : terms(std::move(terms)) {}
 
 bool Expolynomial::isZero() const {
-    return std::all_of(terms.begin(), terms.end(), [](const Term& term) { return term.coefficient == 0; });
+    return std::all_of(terms.begin(), terms.end(), [](const Term& term) { return isZeroValue(term.coefficient); });
 }
 
 namespace {
@@ -53,91 +53,123 @@ std::size_t shapeHash(const Term& term) {
 
 // The shape of the zero term and of every constant term.
 bool hasConstantShape(const Term& term) {
-    return term.exponentConstant == 0 && term.exponentials.empty() && term.powers.empty() && term.heavisides.empty();
+    return isZeroValue(term.exponentConstant) && term.exponentials.empty() && term.powers.empty() && term.heavisides.empty();
 }
+
+// The pairwise like-term merge, computed in one pass over the terms in order.
+//
+// Followed slot by slot, the pairwise merge works out as follows. A term of non-constant shape is
+// like only the terms of its shape, so the first of them (which no earlier slot can absorb)
+// collects all their coefficients, and the others become zero terms: constant-shaped, coefficient
+// 0. The first slot that has constant shape when its turn comes (the first constant term, or the
+// first slot emptied that way, whichever comes first) then collects every constant term after it,
+// which together are all of them; any later constant-shaped slot only meets zeros.
+//
+// So the merger keeps one leader per shape, found through a hash of the shape, and remembers where
+// among the leaders the constant slot falls. Only leaders are stored, so feeding it the blocks of a
+// product never holds the full list of products.
+class LikeTermMerger {
+public:
+    // `expectedTerms`: how many terms are likely to be added, to size the lists once.
+    explicit LikeTermMerger(std::size_t expectedTerms = 0)
+        : leaderIndex_(expectedTerms, HashOfLeader{&hashes_}, LikeLeaders{&leaders_}) {
+        leaders_.reserve(expectedTerms);
+        hashes_.reserve(expectedTerms);
+    }
+    // The index refers to the merger's own lists.
+    LikeTermMerger(const LikeTermMerger&) = delete;
+    LikeTermMerger& operator=(const LikeTermMerger&) = delete;
+
+    void add(Term term) {
+        if (hasConstantShape(term)) {
+            markConstantSlot();
+            constantSum_ += term.coefficient;
+            return;
+        }
+        hashes_.push_back(shapeHash(term));
+        leaders_.push_back(std::move(term));
+        auto [leader, inserted] = leaderIndex_.insert(leaders_.size() - 1);
+        if (inserted) return;
+        // Like an earlier leader: its slot is emptied.
+        leaders_[*leader].coefficient += leaders_.back().coefficient;
+        leaders_.pop_back();
+        hashes_.pop_back();
+        markConstantSlot();
+    }
+
+    // The merged terms in slot order, without zero coefficients; the zero term if none is left.
+    std::vector<Term> finish() && {
+        std::vector<Term> merged;
+        merged.reserve(leaders_.size() + 1);
+        for (std::size_t i = 0; i <= leaders_.size(); ++i) {
+            if (constantSlotSet_ && i == constantSlot_ && !isZeroValue(constantSum_)) merged.emplace_back(constantSum_);
+            if (i < leaders_.size() && !isZeroValue(leaders_[i].coefficient)) merged.push_back(std::move(leaders_[i]));
+        }
+        if (merged.empty()) merged.emplace_back();
+        return merged;
+    }
+
+private:
+    struct HashOfLeader {
+        const std::vector<std::size_t>* hashes;
+        std::size_t operator()(std::size_t i) const { return (*hashes)[i]; }
+    };
+    struct LikeLeaders {
+        const std::vector<Term>* leaders;
+        bool operator()(std::size_t i, std::size_t j) const { return areLike((*leaders)[i], (*leaders)[j]); }
+    };
+
+    // The constant slot stands after the leaders seen so far.
+    void markConstantSlot() {
+        if (constantSlotSet_) return;
+        constantSlotSet_ = true;
+        constantSlot_ = leaders_.size();
+    }
+
+    std::vector<Term> leaders_;
+    std::vector<std::size_t> hashes_;
+    std::unordered_set<std::size_t, HashOfLeader, LikeLeaders> leaderIndex_;
+    bool constantSlotSet_ = false;
+    std::size_t constantSlot_ = 0;
+    Rational constantSum_;
+};
+
+Expolynomial merged(LikeTermMerger&& merger) { return Expolynomial(std::move(merger).finish()); }
 
 }  // namespace
 
 void normalise(Expolynomial& expolynomial) {
-    // The pairwise merge, followed slot by slot: a term of non-constant shape is like only the
-    // terms of its shape, so the first of them (which no earlier slot can absorb) collects all
-    // their coefficients and the others become zero terms, i.e. constant-shaped with coefficient 0.
-    // The first slot that has constant shape when its turn comes (the first constant term, or the
-    // first slot emptied that way, whichever is earlier) then collects every constant term after
-    // it, which together are all of them; any later constant-shaped slot only meets zeros.
-    auto& terms = expolynomial.terms;
-    const std::size_t n = terms.size();
-    constexpr std::size_t none = std::numeric_limits<std::size_t>::max();
-
-    std::vector<std::size_t> hashes(n);
-    for (std::size_t i = 0; i < n; ++i) hashes[i] = shapeHash(terms[i]);
-    const auto hashOf = [&hashes](std::size_t i) { return hashes[i]; };
-    const auto sameShape = [&terms](std::size_t i, std::size_t j) { return areLike(terms[i], terms[j]); };
-    std::unordered_set<std::size_t, decltype(hashOf), decltype(sameShape)> leaders(n, hashOf, sameShape);
-
-    std::vector<bool> isLeader(n, false);
-    std::size_t firstConstant = none;
-    std::size_t firstEmptied = none;
-    Rational constantSum;
-    for (std::size_t j = 0; j < n; ++j) {
-        if (hasConstantShape(terms[j])) {
-            if (firstConstant == none) firstConstant = j;
-            constantSum += terms[j].coefficient;
-            continue;
-        }
-        auto [leader, inserted] = leaders.insert(j);
-        if (inserted) {
-            isLeader[j] = true;
-        } else {
-            terms[*leader].coefficient += terms[j].coefficient;
-            if (firstEmptied == none) firstEmptied = j;
-        }
-    }
-    const std::size_t constantSlot = std::min(firstConstant, firstEmptied);
-
-    std::vector<Term> merged;
-    for (std::size_t i = 0; i < n; ++i) {
-        if (isLeader[i] && terms[i].coefficient != 0)
-            merged.push_back(std::move(terms[i]));
-        else if (i == constantSlot && constantSum != 0)
-            merged.emplace_back(constantSum);
-    }
-    if (merged.empty()) merged.emplace_back();
-    terms = std::move(merged);
+    LikeTermMerger merger(expolynomial.terms.size());
+    for (auto& term : expolynomial.terms) merger.add(std::move(term));
+    expolynomial.terms = std::move(merger).finish();
 }
 
 Expolynomial add(const Expolynomial& a, const Expolynomial& b) {
-    Expolynomial sum(a.terms);
-    sum.terms.insert(sum.terms.end(), b.terms.begin(), b.terms.end());
-    normalise(sum);
-    return sum;
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (const auto& term : a.terms) merger.add(term);
+    for (const auto& term : b.terms) merger.add(term);
+    return merged(std::move(merger));
 }
 
 Expolynomial subtract(const Expolynomial& a, const Expolynomial& b) {
     const Term minusOne(Rational(-1));
-    Expolynomial difference(a.terms);
-    difference.terms.reserve(a.terms.size() + b.terms.size());
-    for (const auto& term : b.terms) difference.terms.push_back(multiply(term, minusOne));
-    normalise(difference);
-    return difference;
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (const auto& term : a.terms) merger.add(term);
+    for (const auto& term : b.terms) merger.add(multiply(term, minusOne));
+    return merged(std::move(merger));
 }
 
 Expolynomial multiply(const Term& term, const Expolynomial& b) {
-    Expolynomial product(std::vector<Term>{});
-    product.terms.reserve(b.terms.size());
-    for (const auto& factor : b.terms) product.terms.push_back(multiply(term, factor));
-    normalise(product);
-    return product;
+    LikeTermMerger merger(b.terms.size());
+    for (const auto& factor : b.terms) merger.add(multiply(term, factor));
+    return merged(std::move(merger));
 }
 
 Expolynomial multiply(const Expolynomial& a, const Expolynomial& b) {
-    Expolynomial product(std::vector<Term>{});
-    for (const auto& term : a.terms) {
-        Expolynomial block = multiply(term, b);
-        for (auto& blockTerm : block.terms) product.terms.push_back(std::move(blockTerm));
-    }
-    normalise(product);
-    return product;
+    LikeTermMerger merger;
+    for (const auto& term : a.terms)
+        for (auto& blockTerm : multiply(term, b).terms) merger.add(std::move(blockTerm));
+    return merged(std::move(merger));
 }
 
 namespace {
@@ -160,27 +192,26 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
         eraseName(substituted.exponentials, variable);
         for (const auto& [name, coefficient] : replacement.variables)
             insertOrdered(substituted.exponentials, name, Rational(rate * coefficient), Combine::Sum);
-        if (replacement.constant != 0) substituted.exponentConstant += rate * replacement.constant;
+        if (!isZeroValue(replacement.constant)) substituted.exponentConstant += rate * replacement.constant;
     }
     for (auto& form : substituted.heavisides) substitute(form, variable, replacement);
     normalise(substituted);
 
     const unsigned* found = findValue(substituted.powers, variable);
+    LikeTermMerger merger;
     if (!found) {
-        Expolynomial result(std::move(substituted));
-        normalise(result);
-        return result;
+        merger.add(std::move(substituted));
+        return merged(std::move(merger));
     }
     const unsigned exponent = *found;
     eraseName(substituted.powers, variable);
-    if (replacement.variables.empty() && replacement.constant == 0) return Expolynomial();
+    if (replacement.variables.empty() && isZeroValue(replacement.constant)) return Expolynomial();
 
     // (c_1 w_1 + ... + c_r w_r + c)^k = sum over compositions of k into r (+1 for c != 0) parts of
     // multinomial * prod c_i^e_i w_i^e_i * c^e_last.
-    const bool hasConstant = replacement.constant != 0;
+    const bool hasConstant = !isZeroValue(replacement.constant);
     const auto& variables = replacement.variables;
     const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
-    Expolynomial result(std::vector<Term>{});
     for (const auto& composition : compositions(exponent, parts)) {
         Term produced = substituted;
         produced.coefficient *= composition.coefficient;
@@ -191,21 +222,17 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
             insertOrdered(produced.powers, variables[i].name, e, Combine::Sum);
         }
         if (hasConstant) produced.coefficient *= power(replacement.constant, composition.parts.back());
-        result.terms.push_back(std::move(produced));
+        merger.add(std::move(produced));
     }
-    normalise(result);
-    return result;
+    return merged(std::move(merger));
 }
 
 Expolynomial substitute(const Expolynomial& expolynomial, std::string_view variable,
                         const LinearForm& replacement) {
-    Expolynomial result(std::vector<Term>{});
-    for (const auto& term : expolynomial.terms) {
-        Expolynomial part = substitute(term, variable, replacement);
-        for (auto& partTerm : part.terms) result.terms.push_back(std::move(partTerm));
-    }
-    normalise(result);
-    return result;
+    LikeTermMerger merger;
+    for (const auto& term : expolynomial.terms)
+        for (auto& partTerm : substitute(term, variable, replacement).terms) merger.add(std::move(partTerm));
+    return merged(std::move(merger));
 }
 
 Expolynomial antiderivative(const Term& term, std::string_view variable) {
@@ -216,12 +243,12 @@ Expolynomial antiderivative(const Term& term, std::string_view variable) {
     const unsigned* foundExponent = findValue(base.powers, variable);
     const unsigned exponent = foundExponent ? *foundExponent : 0;
 
-    Expolynomial result(std::vector<Term>{});
-    if (rate == 0) {
+    LikeTermMerger merger;
+    if (isZeroValue(rate)) {
         const unsigned raised = checkedSum(exponent, 1u);
         base.coefficient /= raised;
         insertOrdered(base.powers, variable, raised, Combine::Replace);
-        result.terms.push_back(std::move(base));
+        merger.add(std::move(base));
     } else {
         // e^(a x) * sum_i (-1)^i * k!/(k-i)! * x^(k-i) / a^(i+1); the falling factorial is exact.
         BigInt fallingFactorial = 1;
@@ -231,11 +258,10 @@ Expolynomial antiderivative(const Term& term, std::string_view variable) {
             produced.coefficient = base.coefficient * fallingFactorial / rateToTheIPlus1;
             if (i % 2 == 1) produced.coefficient = -produced.coefficient;
             insertOrdered(produced.powers, variable, static_cast<unsigned>(exponent - i), Combine::Replace);
-            result.terms.push_back(std::move(produced));
+            merger.add(std::move(produced));
             fallingFactorial *= exponent - i;
             rateToTheIPlus1 *= rate;
         }
     }
-    normalise(result);
-    return result;
+    return merged(std::move(merger));
 }

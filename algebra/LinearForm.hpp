@@ -25,7 +25,9 @@ struct LinearForm {
     // The single variable with coefficient +1, constant 0.
     explicit LinearForm(std::string variable);
 
-    bool operator==(const LinearForm&) const = default;
+    bool operator==(const LinearForm& other) const {
+        return variables == other.variables && sameValue(constant, other.constant);
+    }
 };
 
 // The constant form 1; as a heaviside argument it marks a factor that is always 1.

@@ -11,12 +11,25 @@
 #include <utility>
 #include <vector>
 
+// Exact tests on values. A Rational is always in lowest terms with a positive denominator, so
+// comparing numerators and denominators decides equality; this avoids the backend's general
+// comparison, which divides, on the hot path of normalisation.
+inline bool isZeroValue(const Rational& r) { return r.is_zero(); }
+inline bool isZeroValue(int v) { return v == 0; }
+inline bool isZeroValue(unsigned v) { return v == 0; }
+inline bool sameValue(const Rational& a, const Rational& b) {
+    return boost::multiprecision::numerator(a) == boost::multiprecision::numerator(b) &&
+           boost::multiprecision::denominator(a) == boost::multiprecision::denominator(b);
+}
+inline bool sameValue(int a, int b) { return a == b; }
+inline bool sameValue(unsigned a, unsigned b) { return a == b; }
+
 template <typename Value>
 struct NamedValue {
     std::string name;
     Value value;
 
-    bool operator==(const NamedValue&) const = default;
+    bool operator==(const NamedValue& other) const { return name == other.name && sameValue(value, other.value); }
 };
 
 // Byte-wise lexicographic order of names (bytes compared as unsigned); a prefix comes first,
@@ -50,11 +63,11 @@ void insertOrdered(std::vector<NamedValue<Value>>& list, std::string_view name, 
     auto at = firstNotBefore(list, name);
     if (at != list.end() && at->name == name) {
         Value combined = combine == Combine::Sum ? checkedSum(at->value, value) : value;
-        if (combined == 0)
+        if (isZeroValue(combined))
             list.erase(at);
         else
             at->value = std::move(combined);
-    } else if (value != 0) {
+    } else if (!isZeroValue(value)) {
         list.insert(at, NamedValue<Value>{std::string(name), value});
     }
 }
@@ -86,11 +99,11 @@ std::vector<NamedValue<Value>> mergeSum(const std::vector<NamedValue<Value>>& ba
         if (j == addend.size() || (i < base.size() && nameLess(base[i].name, addend[j].name))) {
             merged.push_back(base[i++]);
         } else if (i == base.size() || nameLess(addend[j].name, base[i].name)) {
-            if (addend[j].value != 0) merged.push_back(addend[j]);
+            if (!isZeroValue(addend[j].value)) merged.push_back(addend[j]);
             ++j;
         } else {
             Value sum = checkedSum(base[i].value, addend[j].value);
-            if (sum != 0) merged.push_back(NamedValue<Value>{base[i].name, std::move(sum)});
+            if (!isZeroValue(sum)) merged.push_back(NamedValue<Value>{base[i].name, std::move(sum)});
             ++i;
             ++j;
         }

@@ -12,7 +12,7 @@ std::string toSymbolicText(const BigInt& n, bool wrap) {
 
 std::string toSymbolicText(const Rational& r, bool symbolic, bool wrapWhole) {
     if (!symbolic) return toText(r);
-    std::string text = r < 0 ? "-" : "";
+    std::string text = r.sign() < 0 ? "-" : "";
     const BigInt numerator = abs(boost::multiprecision::numerator(r));
     const BigInt& denominator = boost::multiprecision::denominator(r);
     if (denominator != 1)
@@ -24,7 +24,7 @@ std::string toSymbolicText(const Rational& r, bool symbolic, bool wrapWhole) {
 
 std::string toSymbolicText(const Term& term) {
     std::string text = toSymbolicText(term.coefficient, true, false);
-    if (term.exponentConstant != 0) text += "*exp(" + toSymbolicText(term.exponentConstant, true, true) + ")";
+    if (!isZeroValue(term.exponentConstant)) text += "*exp(" + toSymbolicText(term.exponentConstant, true, true) + ")";
     for (const auto& [variable, rate] : term.exponentials)
         text += "*exp(" + toSymbolicText(rate, true, false) + "*" + variable + ")";
     for (const auto& [variable, exponent] : term.powers)
@@ -38,7 +38,7 @@ std::string toSymbolicText(const Expolynomial& expolynomial) {
     std::string text;
     bool first = true;
     for (const auto& term : expolynomial.terms) {
-        if (!first && term.coefficient >= 0) text += "+";
+        if (!first && term.coefficient.sign() >= 0) text += "+";
         text += toSymbolicText(term);
         first = false;
     }
@@ -58,10 +58,10 @@ std::string toSymbolicText(const LinearForm& form) {
         text += variable;
     }
     const bool anyVariable = !form.variables.empty();
-    if (form.constant == 0) {
+    if (isZeroValue(form.constant)) {
         if (!anyVariable) text += "0";
     } else {
-        if (form.constant > 0 && anyVariable) text += "+";
+        if (form.constant.sign() > 0 && anyVariable) text += "+";
         text += toSymbolicText(form.constant, true, false);
     }
     return text;

@@ -20,13 +20,17 @@ Term::Term(const Rational& coefficient, const Rational& exponentConstant, const 
 }
 
 bool areLike(const Term& a, const Term& b) {
-    return a.exponentConstant == b.exponentConstant && a.exponentials == b.exponentials && a.powers == b.powers &&
-           a.heavisides == b.heavisides;
+    return sameValue(a.exponentConstant, b.exponentConstant) && a.exponentials == b.exponentials &&
+           a.powers == b.powers && a.heavisides == b.heavisides;
+}
+
+bool Term::operator==(const Term& other) const {
+    return sameValue(coefficient, other.coefficient) && areLike(*this, other);
 }
 
 namespace {
 
-bool isConstantFormOne(const LinearForm& form) { return form.variables.empty() && form.constant == 1; }
+bool isConstantFormOne(const LinearForm& form) { return form.variables.empty() && sameValue(form.constant, 1); }
 
 }  // namespace
 
@@ -37,12 +41,13 @@ void normalise(Term& term) {
         const auto& vars = factor.variables;
         const bool allNegative = std::all_of(vars.begin(), vars.end(), [](const auto& v) { return v.value < 0; });
         const bool allNonNegative = std::all_of(vars.begin(), vars.end(), [](const auto& v) { return v.value >= 0; });
-        if (factor.constant < 0 && allNegative) {
+        const int sign = factor.constant.sign();
+        if (sign < 0 && allNegative) {
             // Negative for all non-negative values of the variables: the factor is 0.
             term = Term();
             return;
         }
-        if (factor.constant >= 0 && allNonNegative) factor = ConstantFormOne;
+        if (sign >= 0 && allNonNegative) factor = ConstantFormOne;
     }
     // heaviside(L + a) * heaviside(L + b) = heaviside(L + min(a, b)).
     for (std::size_t i = 0; i < factors.size(); ++i) {

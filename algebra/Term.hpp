@@ -34,7 +34,7 @@ struct Term {
     Term(const Rational& coefficient, const Rational& exponentConstant, const Exponentials& exponentials,
          const Powers& powers, std::vector<LinearForm> heavisides);
 
-    bool operator==(const Term&) const = default;
+    bool operator==(const Term& other) const;
 };
 
 // The zero term, copied wherever a term is cleared.

@@ -63,6 +63,8 @@ TEST(SymbolicText, Expolynomials) {
     EXPECT_EQ(toSymbolicText(expolynomial({decay, Term(Rational(1, 2))})), "-1*exp(-2*t)+1/sym(2)");
     EXPECT_EQ(toSymbolicText(Expolynomial()), "0");
     EXPECT_EQ(toSymbolicText(UnitExpolynomial), "1");
+    // A later zero coefficient is not negative, so it takes a "+".
+    EXPECT_EQ(toSymbolicText(expolynomial({Term(Rational(1)), Term(Rational(0))})), "1+0");
 }
 
 TEST(SymbolicText, LinearForms) {
