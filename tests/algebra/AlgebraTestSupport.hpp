@@ -10,6 +10,7 @@
 
 #include <map>
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,17 @@ inline LinearForm form(const LinearForm::Variables& variables, const Rational& c
 inline Expolynomial expolynomial(std::vector<Term> terms) { return Expolynomial(std::move(terms)); }
 
 inline std::string text(const Expolynomial& e) { return toSymbolicText(e); }
+
+// The message of the std::invalid_argument that `operation` throws, or "no error".
+template <typename F>
+std::string messageOf(F&& operation) {
+    try {
+        operation();
+    } catch (const std::invalid_argument& e) {
+        return e.what();
+    }
+    return "no error";
+}
 
 inline Rational power(const Rational& base, unsigned exponent) {
     Rational result = 1;

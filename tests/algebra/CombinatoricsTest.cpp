@@ -1,3 +1,5 @@
+#include "AlgebraTestSupport.hpp"
+
 #include "algebra/Combinatorics.hpp"
 
 #include <gtest/gtest.h>
@@ -6,15 +8,7 @@
 
 namespace {
 
-template <typename F>
-std::string messageOf(F&& operation) {
-    try {
-        operation();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using algebra_test::messageOf;
 
 TEST(Combinatorics, BinomialValuesAndArgumentCheck) {
     EXPECT_EQ(binomial(0, 0), 1);

@@ -27,14 +27,12 @@ Expolynomial normalised(std::vector<Term> terms) {
     return e;
 }
 
-TEST(Expolynomial, FixedValuesAndZeroTest) {
+TEST(Expolynomial, ZeroTest) {
     EXPECT_EQ(Expolynomial().terms, std::vector<Term>{ZeroTerm});
     EXPECT_TRUE(Expolynomial().isZero());
-    EXPECT_EQ(UnitExpolynomial.terms, std::vector<Term>{Term(Rational(1))});
-    EXPECT_FALSE(UnitExpolynomial.isZero());
     EXPECT_TRUE(expolynomial({}).isZero());
-    EXPECT_EQ(text(Expolynomial()), "0");
-    EXPECT_EQ(text(expolynomial({})), "0");
+    EXPECT_FALSE(UnitExpolynomial.isZero());
+    EXPECT_FALSE(expolynomial({ZeroTerm, Term(Rational(1, 2))}).isZero());
 }
 
 TEST(Expolynomial, NormaliseMergesLikeTermsAtTheFirstPosition) {

@@ -10,17 +10,9 @@
 
 namespace {
 
-using algebra_test::form;
+using algebra_test::messageOf;
 
-template <typename F>
-std::string messageOf(F&& operation) {
-    try {
-        operation();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using algebra_test::form;
 
 TEST(OrderedList, SumRemovesZeroResultsAndNeverStoresZero) {
     std::vector<NamedValue<int>> list{{"x", -3}};

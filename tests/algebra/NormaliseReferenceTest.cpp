@@ -76,19 +76,4 @@ TEST(NormaliseReference, HashedMergeEqualsPairwiseMergeOnRandomLists) {
     EXPECT_GT(movedConstants, 50);
 }
 
-TEST(NormaliseReference, HashedMergeEqualsPairwiseMergeOnProducts) {
-    algebra_test::RandomAlgebra random(99);
-    for (int round = 0; round < 300; ++round) {
-        const Expolynomial a = random.expolynomial(5, 1);
-        const Expolynomial b = random.expolynomial(5, 1);
-        std::vector<Term> products;
-        for (const auto& x : a.terms)
-            for (const auto& y : b.terms) products.push_back(multiply(x, y));
-        Expolynomial hashed(products), pairwise(products);
-        normalise(hashed);
-        normaliseByPairs(pairwise);
-        ASSERT_EQ(hashed, pairwise) << "round " << round;
-    }
-}
-
 }  // namespace
