@@ -17,10 +17,11 @@ ObjectArray makeLinearFormObject(const std::vector<std::int32_t>& varConstants, 
                                  const Array& constant) {
     const ArrayFactory factory;
     std::vector<MATLABString> names(vars.begin(), vars.end());
+    const std::size_t count = names.size();
     return factory.createScalar(
         Object(ExpolyLinearFormClass,
                {{"VarConstants", factory.createArray<std::int32_t>({1, varConstants.size()}, varConstants)},
-                {"Vars", factory.createArray<MATLABString>({1, names.size()}, std::move(names))},
+                {"Vars", factory.createArray<MATLABString>({1, count}, std::move(names))},
                 {"Constant", constant}}));
 }
 

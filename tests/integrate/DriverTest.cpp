@@ -52,7 +52,7 @@ TEST_F(Drovaint, VariableIsNamedByTheStringScalar) {
     EXPECT_EQ(text({inS}), "-1*exp(-3*t)+1");
     // Integrating in a variable that the density does not contain multiplies by the length.
     const Object inZ = withProperty(inS, "Var", factory.createScalar(u"z"));
-    EXPECT_EQ(text({inZ}), "3*exp(-3*s)*t");
+    EXPECT_EQ(text({inZ}), "3*exp(-3*s)*t^(1)");
     EXPECT_EQ(callFailure({withProperty(inS, "Var", factory.createCharArray("s"))}),
               "Can't convert the Array to this TypedArray");
     EXPECT_EQ(callFailure({withProperty(inS, "Var", factory.createScalar(u"\u03c4"))}),
@@ -64,15 +64,15 @@ TEST_F(Drovaint, FirstElementIsTheOutermostIntegral) {
     const Object outer = integral(exponential(u"1"), variable(u"x"), u"x", zeroForm(), variable(u"t"));
     const Object inner = integral(exponential(u"2"), variable(u"y"), u"y", zeroForm(), variable(u"x"));
     // Integral over x of exp(-x) * (1 - exp(-2x)) from 0 to t.
-    EXPECT_EQ(text({outer, inner}), "-1*exp(-t)+1/sym(3)*exp(-3*t)+2/sym(3)");
+    EXPECT_EQ(text({outer, inner}), "1/sym(3)*exp(-3*t)+2/sym(3)-1*exp(-1*t)");
     // Swapped, the integral in x comes first and the one in y leaves x free.
-    EXPECT_EQ(text({inner, outer}), "-1*exp(-2*x)-1*exp(-t)+1*exp(-2*x)*exp(-t)+1");
+    EXPECT_EQ(text({inner, outer}), "1*exp(-1*t)*exp(-2*x)-1*exp(-1*t)-1*exp(-2*x)+1");
 }
 
 TEST_F(Drovaint, EveryObjectIsOneStepAlsoForTheSameVariable) {
     const Object once = integral(exponential(u"1"), variable(u"x"), u"x", zeroForm(), variable(u"t"));
-    EXPECT_EQ(text({once}), "-1*exp(-t)+1");
-    EXPECT_EQ(text({once, once}), "1*exp(-2*t)-2*exp(-t)+1");
+    EXPECT_EQ(text({once}), "-1*exp(-1*t)+1");
+    EXPECT_EQ(text({once, once}), "1*exp(-2*t)-2*exp(-1*t)+1");
 }
 
 TEST_F(Drovaint, ImproperUpperBoundMustBeTheZeroForm) {
