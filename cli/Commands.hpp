@@ -21,3 +21,4 @@ int reportFailure(const std::string& message);
 // The subcommands; each adds itself to the application.
 RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms
 RegisteredCommand addSimCommand(CLI::App& app);    // drova sim MODEL --runs N --horizon T [--seed S]
+RegisteredCommand addIntCommand(CLI::App& app);    // drova int FILE.json

@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     // Subcommands register here.
     runners.insert(addCheckCommand(app));
     runners.insert(addSimCommand(app));
+    runners.insert(addIntCommand(app));
 
     try {
         app.parse(argc, argv);
