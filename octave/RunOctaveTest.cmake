@@ -5,12 +5,14 @@
 # status 0, or with status 1 when standard error carries octave-cli's known complaint at exit
 # ("error: ignoring const execution_exception& while preparing to exit"), which it may give
 # after extension calls and the symbolic package, once all the work is done. A crash, or any
-# failed case, fails the test.
+# failed case, fails the test; so does a run that takes longer than 240 seconds (octave-cli
+# busy in an extension does not end on SIGTERM, so it is killed).
 execute_process(
   COMMAND ${OCTAVE_CLI} --norc --no-history --quiet --no-window-system --eval "${CODE}"
   OUTPUT_VARIABLE out
   ERROR_VARIABLE err
-  RESULT_VARIABLE status)
+  RESULT_VARIABLE status
+  TIMEOUT 240)
 message("${out}")
 if(NOT err STREQUAL "")
   message("${err}")

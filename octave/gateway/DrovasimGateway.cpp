@@ -19,7 +19,10 @@
 #include "host/classic/ClassicRandom.hpp"
 #include "host/classic/ClassicRuntime.hpp"
 
+#include <chrono>
 #include <csignal>
+#include <stop_token>
+#include <thread>
 
 // Drovasim's classic entry, renamed in this build (octave/CMakeLists.txt) so that the
 // gateway's entry is the file's only mexFunction.
@@ -50,7 +53,15 @@ public:
 
 const DrovasimRules rules;
 
-// While it lives, Ctrl-C asks the host's run time to interrupt the module's call.
+// Octave takes Ctrl-C in a thread of its own, which waits for the signal rather than letting a
+// handler run, and marks the request in these. Weak: other hosts have no such variables.
+extern "C" {
+extern __attribute__((weak)) sig_atomic_t octave_interrupt_state;
+extern __attribute__((weak)) volatile sig_atomic_t octave_signal_caught;
+}
+
+// While it lives, Ctrl-C asks the host's run time to interrupt the module's call: through a
+// handler of SIGINT, and in Octave by taking over the requests that its own thread marks.
 class InterruptForwarding {
 public:
     InterruptForwarding() {
@@ -58,13 +69,30 @@ public:
         action.sa_handler = [](int) { classicRequestInterrupt(); };
         sigemptyset(&action.sa_mask);
         sigaction(SIGINT, &action, &previous_);
+        if (&octave_interrupt_state != nullptr) watcher_ = std::jthread(takeOverOctaveRequests);
     }
-    ~InterruptForwarding() { sigaction(SIGINT, &previous_, nullptr); }
+    ~InterruptForwarding() {
+        watcher_ = {};  // stops and joins the watcher
+        sigaction(SIGINT, &previous_, nullptr);
+    }
     InterruptForwarding(const InterruptForwarding&) = delete;
     InterruptForwarding& operator=(const InterruptForwarding&) = delete;
 
 private:
+    // The module's interrupt error answers the request, so Octave's mark is cleared.
+    static void takeOverOctaveRequests(std::stop_token stop) {
+        while (!stop.stop_requested()) {
+            if (octave_interrupt_state > 0) {
+                octave_interrupt_state = 0;
+                octave_signal_caught = 0;
+                classicRequestInterrupt();
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+    }
+
     struct sigaction previous_ {};
+    std::jthread watcher_;
 };
 
 // Runs the module's at-exit hook when the host clears the gateway.
