@@ -2,12 +2,15 @@
 // The abstract delay distribution of a timer or of an integral factor. Distributions are
 // immutable; copies are made with clone, and every new object is owned by its caller.
 
+#include "algebra/Expolynomial.hpp"
+#include "algebra/LinearForm.hpp"
 #include "algebra/Rational.hpp"
 #include "distributions/Interval.hpp"
 
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 
 class Distribution {
 public:
@@ -23,8 +26,15 @@ public:
     // The distribution of the time still to run once `elapsed` has passed.
     virtual std::unique_ptr<Distribution> residual(const Rational& elapsed) const = 0;
 
-    // The density integrals (integrate, integrateToInfinity) are declared here, between
-    // residual and equals, once the expolynomial algebra exists.
+    // The integral over `variable` from `lower` to `upper` of the density at `argument` times
+    // `factor`. The density's argument is taken as non-negative over the range, the lower limit as
+    // not above the upper one, and every variable as non-negative.
+    virtual Expolynomial integrate(const LinearForm& argument, std::string_view variable, const LinearForm& lower,
+                                   const LinearForm& upper, const Expolynomial& factor) const = 0;
+    // The integral over `variable` from `lower` to +infinity of the density at `argument`, combined
+    // with `factor` as each kind states.
+    virtual Expolynomial integrateToInfinity(const LinearForm& argument, std::string_view variable,
+                                             const LinearForm& lower, const Expolynomial& factor) const = 0;
 
     // True when other is of the same kind with equal parameters.
     virtual bool equals(const Distribution& other) const = 0;

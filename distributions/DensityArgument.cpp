@@ -1,0 +1,11 @@
+#include "distributions/DensityArgument.hpp"
+
+#include <stdexcept>
+#include <string>
+
+void requireGrowingArgument(const LinearForm& argument, std::string_view variable) {
+    const int* coefficient = findValue(argument.variables, variable);
+    if (coefficient && *coefficient > 0) return;
+    throw std::invalid_argument("The argument of the density must contain the variable " + std::string(variable) +
+                                " with a positive coefficient");
+}
