@@ -20,3 +20,4 @@ int reportFailure(const std::string& message);
 
 // The subcommands; each adds itself to the application.
 RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms
+RegisteredCommand addKonvCommand(CLI::App& app);   // drova konv MODEL.gsms ...
