@@ -49,7 +49,8 @@ void requireDeterministicTimers(const Gsms& model, std::uint64_t transition) {
                                         " has several timers, so all its timers must be deterministic");
 }
 
-ConversionContext::ConversionContext(const Gsms& model) : model_(model) {
+ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength)
+    : model_(model), maxPathLength_(maxPathLength) {
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);
@@ -89,8 +90,8 @@ void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expressi
 
 void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages) {
     if (!path.empty()) {
-        if (path.size() > MaxPathLength)
-            throw std::invalid_argument("A path of more than " + std::to_string(MaxPathLength) +
+        if (path.size() > maxPathLength_)
+            throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
         const Expolynomial expression = pathExpression(path);

@@ -45,10 +45,10 @@ class ConversionContext {
 public:
     // The walk fails rather than follow a path with more steps than this: the recursion stays
     // shallow, and a cycle of states outside the SMS cannot be walked without end.
-    static constexpr std::size_t MaxPathLength = 1000;
+    static constexpr std::size_t DefaultMaxPathLength = 1000;
 
     // Numbers the states of the SMS in index order.
-    explicit ConversionContext(const Gsms& model);
+    explicit ConversionContext(const Gsms& model, std::size_t maxPathLength = DefaultMaxPathLength);
     ConversionContext(const ConversionContext&) = delete;
     ConversionContext& operator=(const ConversionContext&) = delete;
 
@@ -97,6 +97,7 @@ private:
     std::string nextStepName();
 
     const Gsms& model_;
+    const std::size_t maxPathLength_;
     std::vector<std::uint64_t> smsIndex_;
     std::uint64_t smsCount_ = 0;
 
