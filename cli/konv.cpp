@@ -64,10 +64,9 @@ std::optional<Rational> parseTimeBound(const std::string& text) {
         }
     }
     if (!std::regex_match(text, parts, decimal)) return std::nullopt;
-    const std::string digits = parts[2].str() + parts[3].str();
-    const BigInt scale = boost::multiprecision::pow(BigInt(10), static_cast<unsigned>(parts[3].length()));
-    Rational value(BigInt(digits), scale);
-    return parts[1].length() ? Rational(-value) : value;
+    // 2.75 is 275/100; parseRational reads "0275" as decimal.
+    const std::string scale = "1" + std::string(static_cast<std::size_t>(parts[3].length()), '0');
+    return parseRational(parts[1].str() + parts[2].str() + parts[3].str() + "/" + scale);
 }
 
 int usageError(const std::string& message) {
