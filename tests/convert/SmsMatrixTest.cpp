@@ -28,10 +28,6 @@ TEST(SmsMatrix, StatesOfTheSmsAreNumberedInIndexOrder) {
     EXPECT_EQ(kernelText("no-sms.gsms", 0, 0, true), "[0 \n]");
 }
 
-TEST(SmsMatrix, KernelOfTheMachineExample) {
-    EXPECT_EQ(kernelText("examples/machine.gsms"), "[0 1-1*exp(-1/sym(100)*t) \n1*heaviside(t-5) 0 \n]");
-}
-
 TEST(SmsMatrix, StateWithoutOutgoingTransitionsHasAZeroRowButReceivesPaths) {
     // End has an unknown timer age and no outgoing transition: a state of the SMS, not an error.
     EXPECT_EQ(kernelText("one-step.gsms"), "[0 0 1-1*exp(-2*t) \n0 0 1*heaviside(t-3) \n0 0 0 \n]");

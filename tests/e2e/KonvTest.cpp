@@ -29,8 +29,6 @@ void expectFailure(const std::vector<std::string>& args, const std::string& mess
 TEST(Konv, PathVariantPrintsTheExpression) {
     expectOutput({"konv", machine, "--path", "1,2", "--dest", "1,1"},
                  "-1*exp(1/sym(20))*exp(-1/sym(100)*t)*heaviside(t-5)+1*heaviside(t-5)\n");
-    expectOutput({"konv", konvData("self-loop.gsms"), "--path", "1,2,3", "--dest", "1,1,1"},
-                 "3/sym(10)*exp(-5*t)*t^(1)+6/sym(25)-3/sym(8)*exp(-1*t)+27/sym(200)*exp(-5*t)\n");
 }
 
 TEST(Konv, MatrixVariantPrintsTheKernel) {
