@@ -1,7 +1,7 @@
 // The Drovaint module as the host loads it: its exports, the checks of its inputs through
 // MATLAB's isa and error, and its one output.
 
-#include "ExportedNames.hpp"
+#include "ModuleExports.hpp"
 #include "IntegralObjects.hpp"
 
 #include <gtest/gtest.h>
