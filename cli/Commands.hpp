@@ -22,3 +22,4 @@ int reportFailure(const std::string& message);
 RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms
 RegisteredCommand addSimCommand(CLI::App& app);    // drova sim MODEL --runs N --horizon T [--seed S]
 RegisteredCommand addIntCommand(CLI::App& app);    // drova int FILE.json
+RegisteredCommand addKonvCommand(CLI::App& app);   // drova konv MODEL.gsms ...

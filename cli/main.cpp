@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     std::map<CLI::App*, CommandRunner> runners;
     // Subcommands register here.
     runners.insert(addCheckCommand(app));
+    runners.insert(addKonvCommand(app));
     runners.insert(addSimCommand(app));
     runners.insert(addIntCommand(app));
 

@@ -42,12 +42,11 @@ struct IntCase {
     const char* expected;  // the output line, or the last line of stderr on failure
 };
 
-void PrintTo(const IntCase& c, std::ostream* out) { *out << c.json; }
+// Test names show the start of the expected text.
+void PrintTo(const IntCase& c, std::ostream* out) { *out << std::string(c.expected).substr(0, 48); }
 
 // The shorthand texts, and values the module reads as MATLAB would hand them over.
 const IntCase Results[] = {
-    {R"J({"proper": [{"Distribution": "Exp(3)", "Vars": "y", "Var": "y", "A": "0", "B": "t"}]})J", "-1*exp(-3*t)+1"},
-    {R"J({"improper": [{"Distribution": "Exp(2)", "Vars": "x", "Var": "x", "A": "y", "B": "x - x"}]})J", "1*exp(-2*y)"},
     // A point mass at 2 below the limit t - y + 1/2.
     {R"J({"proper": [{"Distribution": "Deg(2)", "Vars": "x", "Var": "x", "A": "0", "B": "t - y + 1/2"}]})J",
      "1*heaviside(t-y-3/sym(2))"},
@@ -71,35 +70,24 @@ INSTANTIATE_TEST_SUITE_P(Shorthands, DrovaIntResult, testing::ValuesIn(Results))
 
 // The module's own messages, as MATLAB would report them.
 const IntCase ModuleFailures[] = {
-    {R"J({"proper": [{"Distribution": "Uni(3, 1)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "Lower bound endpoint must be lesser or equal to upper bound endpoint"},
     {R"J({"proper": [{"Distribution": "Uni(1)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
      "Distribution type Uni needs 2 rational parameters, but 1 was given"},
-    {R"J({"proper": [{"Distribution": "Exp(1/0)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "Integer division by zero"},
-    {R"J({"proper": [{"Distribution": "Exp(0.5)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "Could not parse the string \"0.5\" as a valid rational number."},
     {R"J({"proper": [{"Distribution": "Exp(1/2/3)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
      "Could not parse the string \"1/2/3\" as a valid rational number."},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Var": "x", "A": "0", "B": "t",
-        "Vars": {"VarConstants": [1], "Vars": ["x", "y"], "Constant": 0}}]})J",
-     "A linear form has 2 variables but 1 coefficient"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": "\u00e9", "A": "0", "B": "t"}]})J",
      "Input data can only contain ASCII characters"},
-    {R"J({"proper": [{"Distribution": "Uni(0, 1)", "Vars": "2*x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "The variable x must not have a constant besides 1 and -1"},
 };
 
-class DrovaIntModuleFailure : public testing::TestWithParam<IntCase> {};
+class DrovaIntFailure : public testing::TestWithParam<IntCase> {};
 
-TEST_P(DrovaIntModuleFailure, ExitsWithTheModulesMessage) {
+TEST_P(DrovaIntFailure, ExitsWithTheMessageAsLastErrorLine) {
     const DrovaRun run = runDrova({"int", "-"}, GetParam().json);
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "");
     EXPECT_EQ(run.lastErrLine(), GetParam().expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(Module, DrovaIntModuleFailure, testing::ValuesIn(ModuleFailures));
+INSTANTIATE_TEST_SUITE_P(Module, DrovaIntFailure, testing::ValuesIn(ModuleFailures));
 
 TEST(DrovaInt, FilesThatFailInTheModule) {
     EXPECT_EQ(runDrova({"int", intData("not-symbolic.json")}).lastErrLine(), "Distribution must be symbolic");
@@ -113,50 +101,21 @@ TEST(DrovaInt, FilesThatFailInTheModule) {
 const IntCase Misfits[] = {
     {"[]", "top level: expected an object {\"proper\": [...], \"improper\": [...]}, found []"},
     {R"J({"propper": []})J", "propper: unexpected key; the keys are proper, improper"},
-    {R"J({"proper": {}})J", "proper: expected an array of integral objects, found {}"},
-    {R"J({"improper": [3]})J",
-     "improper[0]: expected an object {\"Distribution\": ..., \"Vars\": ..., \"Var\": ..., \"A\": ..., \"B\": ...}, "
-     "found 3"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "A": "0", "B": "t"}]})J",
      "proper[0].Var: expected a string, found nothing"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": 7, "A": "0", "B": "t"}]})J",
-     "proper[0].Var: expected a string, found 7"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": "x", "A": "0", "B": "t", "C": 1}]})J",
-     "proper[0].C: unexpected key; the keys are Distribution, Vars, Var, A, B"},
     {R"J({"proper": [{"Distribution": "Gam(1)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
      "proper[0].Distribution: expected a distribution: \"Exp(RATE)\", \"Deg(DELAY)\", \"Uni(LOWER, UPPER)\", or "
      "{\"DistributionType\": ..., \"RationalParameters\": [...], \"Symbolic\": true}, found \"Gam(1)\""},
-    {R"J({"proper": [{"Distribution": "Uni(1, )", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Distribution: expected a distribution: \"Exp(RATE)\", \"Deg(DELAY)\", \"Uni(LOWER, UPPER)\", or "
-     "{\"DistributionType\": ..., \"RationalParameters\": [...], \"Symbolic\": true}, found \"Uni(1, )\""},
-    {R"J({"proper": [{"Distribution": {"DistributionType": "Lognormal", "RationalParameters": [1], "Symbolic": true},
-        "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Distribution.DistributionType: expected \"Exp\", \"Deg\" or \"Uni\", found \"Lognormal\""},
     {R"J({"improper": [{"Distribution": {"DistributionType": "Uni", "RationalParameters": [1, 0.5], "Symbolic": true},
         "Vars": "x", "Var": "x", "A": "0", "B": "0"}]})J",
      "improper[0].Distribution.RationalParameters[1]: expected a rational: an integer, a string such as \"3/4\", or "
      "{\"Numenator\": \"3\", \"Denominator\": \"4\"}, found 0.5"},
-    {R"J({"proper": [{"Distribution": {"DistributionType": "Exp", "RationalParameters": [1], "Symbolic": "yes"},
-        "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Distribution.Symbolic: expected true or false, found \"yes\""},
-    {R"J({"proper": [{"Distribution": {"DistributionType": "Exp", "RationalParameters": [1]},
-        "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Distribution.Symbolic: expected true or false, found nothing"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Var": "x", "A": "0", "B": "t",
         "Vars": {"VarConstants": [1, 2147483648], "Vars": ["x", "y"], "Constant": 0}}]})J",
      "proper[0].Vars.VarConstants[1]: expected an integer from -2147483648 to 2147483647, found 2147483648"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Var": "x", "A": "0", "B": "t",
-        "Vars": {"VarConstants": [1], "Vars": [1], "Constant": 0}}]})J",
-     "proper[0].Vars.Vars[0]: expected a string, found 1"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Var": "x", "A": "0", "B": "t",
-        "Vars": {"VarConstants": [1], "Vars": ["x"], "Constant": {"Numenator": {}, "Denominator": "1"}}}]})J",
-     "proper[0].Vars.Constant.Numenator: expected a string or an integer, found {}"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": "x", "A": "x +", "B": "t"}]})J",
      "proper[0].A: expected a linear form: a string such as \"x - y + 1/2\", or {\"VarConstants\": [...], \"Vars\": "
      "[...], \"Constant\": RAT}, found \"x +\" (the end of the text at character 4)"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x*2", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Vars: expected a linear form: a string such as \"x - y + 1/2\", or {\"VarConstants\": [...], "
-     "\"Vars\": [...], \"Constant\": RAT}, found \"x*2\" (\"*\" at character 2)"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": "x", "A": "0", "B": "t + 1/0"}]})J",
      "proper[0].B: expected a linear form: a string such as \"x - y + 1/2\", or {\"VarConstants\": [...], \"Vars\": "
      "[...], \"Constant\": RAT}, found \"t + 1/0\" (a zero denominator at character 7)"},
@@ -164,24 +123,12 @@ const IntCase Misfits[] = {
      "proper[0].Vars: expected a linear form: a string such as \"x - y + 1/2\", or {\"VarConstants\": [...], "
      "\"Vars\": [...], \"Constant\": RAT}, found \"3000000000*x\" (a coefficient outside the 32-bit range at "
      "character 1)"},
-    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "", "Var": "x", "A": "0", "B": "t"}]})J",
-     "proper[0].Vars: expected a linear form: a string such as \"x - y + 1/2\", or {\"VarConstants\": [...], "
-     "\"Vars\": [...], \"Constant\": RAT}, found \"\" (the end of the text at character 1)"},
     {"{\"proper\": [}",
      "Invalid JSON: parse error at line 1, column 13: syntax error while parsing value - unexpected '}'; expected "
      "'[', '{', or a literal"},
 };
 
-class DrovaIntMisfit : public testing::TestWithParam<IntCase> {};
-
-TEST_P(DrovaIntMisfit, NamesTheKeyPathAndWhatWasExpected) {
-    const DrovaRun run = runDrova({"int", "-"}, GetParam().json);
-    EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(run.out, "");
-    EXPECT_EQ(run.lastErrLine(), GetParam().expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Json, DrovaIntMisfit, testing::ValuesIn(Misfits));
+INSTANTIATE_TEST_SUITE_P(Json, DrovaIntFailure, testing::ValuesIn(Misfits));
 
 TEST(DrovaInt, PathsAndCommandLine) {
     EXPECT_EQ(runDrova({"int", intData("no-such-file.json")}).lastErrLine(), "Path to JSON file is invalid");
@@ -235,8 +182,6 @@ const Meaning Meanings[] = {
     {"sum-of-three.json", "3/2",
      "quad(lambda x: exp(-x) * quad(lambda y: 2*exp(-2*y) * quad(lambda z: 3*exp(-3*z), [0, t-x-y]), [0, t-x]), "
      "[0, t])"},
-    {"uniform-then-exponential.json", "5/2",
-     "quad(lambda x: H(x-1)*H(3-x)/2 * quad(lambda y: exp(-y/2)/2, [0, x]), [0, 1, t])"},
     {"uniform-then-exponential.json", "4",
      "quad(lambda x: H(x-1)*H(3-x)/2 * quad(lambda y: exp(-y/2)/2, [0, x]), [0, 1, 3, t])"},
     // An exponential time followed by a delay of exactly 1.

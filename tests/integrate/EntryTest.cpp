@@ -1,13 +1,12 @@
 // The Drovaint module as the host loads it: its exports, the checks of its inputs through
 // MATLAB's isa and error, and its one output.
 
+#include "ModuleExports.hpp"
 #include "IntegralObjects.hpp"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <set>
-#include <sstream>
 
 using namespace integral_objects;
 
@@ -98,17 +97,9 @@ TEST(DrovaintEntry, OutputPlaceIsTakenOnlyAfterTheIntegrals) {
 }
 
 TEST(DrovaintEntry, ExportsTheThreeEntriesAndAClassicOneThatDoesNothing) {
-    FILE* pipe = popen(("nm -D --defined-only " + ModulePath + " 2>/dev/null").c_str(), "r");
-    if (!pipe) GTEST_SKIP() << "nm is not available";
-    std::set<std::string> names;
-    char line[4096];
-    while (fgets(line, sizeof line, pipe)) {
-        std::istringstream fields(line);
-        std::string address, kind, name;
-        if (fields >> address >> kind >> name) names.insert(name);
-    }
-    if (pclose(pipe) != 0) GTEST_SKIP() << "nm failed";
-    EXPECT_EQ(names, (std::set<std::string>{"mexCreateMexFunction", "mexDestroyMexFunction", "mexFunctionAdapter",
+    const auto names = exportedNames(ModulePath);
+    if (!names) GTEST_SKIP() << "nm is not available";
+    EXPECT_EQ(*names, (std::set<std::string>{"mexCreateMexFunction", "mexDestroyMexFunction", "mexFunctionAdapter",
                                             "mexFunction"}));
 
     SharedLibrary library(ModulePath);

@@ -37,16 +37,10 @@ TEST_F(IntegralReader, RationalTextsMustBeStringsWithAnAsciiElement) {
     const ObjectArray half = rational(u"1", u"2");
     EXPECT_EQ(failure([&] { reader.readRational(withProperty(half, "Numenator", factory.createCharArray("1"))); }),
               WrongKind);
-    EXPECT_EQ(failure([&] { reader.readRational(withProperty(half, "Denominator", factory.createScalar(2.0))); }),
-              WrongKind);
     EXPECT_EQ(failure([&] { reader.readRational(withProperty(half, "Numenator", factory.createScalar(MATLABString()))); }),
               "Missing string");
     EXPECT_EQ(failure([&] { reader.readRational(withProperty(half, "Numenator", factory.createScalar(u"\u00bd"))); }),
               "Input data can only contain ASCII characters");
-    EXPECT_EQ(failure([&] {
-                  reader.readRational(withProperty(half, "Numenator", factory.createArray<MATLABString>({1, 0})));
-              }),
-              "Array index is invalid.");
     // The numerator is read and converted before the denominator is looked up.
     const ObjectArray broken = withoutProperty(withProperty(half, "Numenator", factory.createScalar(MATLABString())),
                                                "Denominator");
@@ -92,12 +86,9 @@ TEST_F(IntegralReader, DistributionOfEachMember) {
     EXPECT_EQ(distributionText(distribution("Uni", {rational(u"1"), rational(u"3")})), "Uni(1, 3)");
     // Surplus parameters are ignored.
     EXPECT_EQ(distributionText(distribution("Exp", {rational(u"2"), rational(u"9")})), "Exp(2)");
-    // The constructors' checks.
+    // Swapped bounds meet the uniform's own check.
     EXPECT_EQ(failure([&] { distributionText(distribution("Uni", {rational(u"3"), rational(u"1")})); }),
               "Lower bound endpoint must be lesser or equal to upper bound endpoint");
-    EXPECT_EQ(failure([&] { distributionText(exponential(u"0")); }), "The rate must be positive");
-    EXPECT_EQ(failure([&] { distributionText(distribution("Deg", {rational(u"-1")})); }),
-              "The delay must be non-negative");
 }
 
 TEST_F(IntegralReader, DistributionNeedsItsParameters) {

@@ -1,0 +1,134 @@
+// drova konv: calls the Drovakonv module as MATLAB would, through its exported entries.
+//
+//     drova konv MODEL --path T1,T2,... --dest D1,D2,...
+//     drova konv MODEL --time-bound X --threshold Y [--collect]
+
+#include "cli/Commands.hpp"
+#include "host/LoadedModule.hpp"
+#include "host/Sym.hpp"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct KonvOptions {
+    std::string model;
+    std::string path;
+    std::string destinations;
+    std::string timeBound;
+    double threshold = 0;
+    bool collect = false;
+    // Which options were given.
+    CLI::Option* pathOption = nullptr;
+    CLI::Option* destinationsOption = nullptr;
+    CLI::Option* timeBoundOption = nullptr;
+    CLI::Option* thresholdOption = nullptr;
+};
+
+// A comma-separated list of 64-bit integers; the empty text is the empty list.
+std::optional<std::vector<std::int64_t>> parseNumbers(const std::string& text) {
+    std::vector<std::int64_t> numbers;
+    if (text.empty()) return numbers;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = std::min(text.find(',', start), text.size());
+        std::int64_t value = 0;
+        const char* first = text.data() + start;
+        const char* last = text.data() + end;
+        const auto [stop, error] = std::from_chars(first, last, value);
+        if (first == last || error != std::errc() || stop != last) return std::nullopt;
+        numbers.push_back(value);
+        if (end == text.size()) return numbers;
+        start = end + 1;
+    }
+}
+
+// An integer, a fraction p/q or a decimal such as -2.75, read exactly.
+std::optional<Rational> parseTimeBound(const std::string& text) {
+    static const std::regex fraction(R"(-?[0-9]+(/[0-9]+)?)");
+    static const std::regex decimal(R"((-?)([0-9]*)\.([0-9]+))");
+    std::smatch parts;
+    if (std::regex_match(text, fraction)) {
+        try {
+            return parseRational(text);
+        } catch (const std::exception&) {
+            return std::nullopt;  // a zero denominator
+        }
+    }
+    if (!std::regex_match(text, parts, decimal)) return std::nullopt;
+    // 2.75 is 275/100; parseRational reads "0275" as decimal.
+    const std::string scale = "1" + std::string(static_cast<std::size_t>(parts[3].length()), '0');
+    return parseRational(parts[1].str() + parts[2].str() + parts[3].str() + "/" + scale);
+}
+
+int usageError(const std::string& message) {
+    std::cerr << message << '\n' << "Run with --help for more information.\n";
+    return ExitUsage;
+}
+
+int runKonv(const KonvOptions& options) {
+    const bool hasPath = options.pathOption->count() > 0;
+    const bool hasDestinations = options.destinationsOption->count() > 0;
+    const bool hasTimeBound = options.timeBoundOption->count() > 0;
+    const bool hasThreshold = options.thresholdOption->count() > 0;
+    const bool pathVariant = hasPath || hasDestinations;
+    const bool matrixVariant = hasTimeBound || hasThreshold || options.collect;
+    if (pathVariant == matrixVariant)
+        return usageError("Give either --path and --dest, or --time-bound and --threshold");
+
+    const matlab::data::ArrayFactory factory;
+    std::vector<matlab::data::Array> inputs{factory.createScalar(options.model)};
+    if (pathVariant) {
+        if (!hasPath || !hasDestinations) return usageError("--path and --dest go together");
+        for (const std::string* list : {&options.path, &options.destinations}) {
+            const auto numbers = parseNumbers(*list);
+            if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + *list);
+            inputs.push_back(factory.createArray<std::int64_t>({1, numbers->size()}, *numbers));
+        }
+    } else {
+        if (!hasTimeBound || !hasThreshold) return usageError("--time-bound and --threshold go together");
+        const std::optional<Rational> timeBound = parseTimeBound(options.timeBound);
+        if (!timeBound) return usageError("Not an integer, fraction or decimal: " + options.timeBound);
+        inputs.push_back(createSymScalar(*timeBound));
+        inputs.push_back(factory.createScalar(options.threshold));
+        inputs.push_back(factory.createScalar(options.collect));
+    }
+
+    try {
+        LoadedModule konv(LoadedModule::defaultPath("Drovakonv"));
+        const std::vector<matlab::data::Array> outputs = konv.call(1, std::move(inputs));
+        const std::string text = matlab::data::StringArray(outputs.at(0))[0];
+        std::cout << text << '\n';
+    } catch (const std::exception& e) {
+        return reportFailure(e.what());
+    }
+    return 0;
+}
+
+}  // namespace
+
+RegisteredCommand addKonvCommand(CLI::App& app) {
+    CLI::App* sub = app.add_subcommand(
+        "konv", "Compute the expression of one path, or the SMS kernel matrix, of a GSMS file (module Drovakonv)");
+    auto options = std::make_shared<KonvOptions>();
+    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    options->pathOption =
+        sub->add_option("--path", options->path, "1-based transition numbers of the path, comma-separated");
+    options->destinationsOption = sub->add_option(
+        "--dest", options->destinations, "1-based destination numbers of the path's steps, comma-separated");
+    options->timeBoundOption = sub->add_option(
+        "--time-bound", options->timeBound,
+        "time at which paths are valued for truncation: integer, p/q or decimal; 0 turns truncation off");
+    options->thresholdOption =
+        sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
+    sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    return {sub, [options] { return runKonv(*options); }};
+}

@@ -1,0 +1,118 @@
+#pragma once
+// The conversion of a GSMS into its SMS: the kernel matrix between the states of the SMS
+// (states whose timer ages are all known on entry, or that have no outgoing transition), and
+// the exact expression in t of one path of transitions.
+//
+//     ConversionContext context(model);
+//     KernelMatrix kernel = context.computeSmsMatrix(timeBound, threshold, collectTruncated);
+//     Expolynomial e = ConversionContext(model).pathExpression({{0, 0}, {1, 0}});
+//
+// A context reads the model and never changes it; it serves one request.
+
+#include "algebra/Expolynomial.hpp"
+#include "algebra/LinearForm.hpp"
+#include "algebra/Rational.hpp"
+#include "distributions/Distribution.hpp"
+#include "gsms/Gsms.hpp"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+// One step of a path: a transition and the position of the chosen destination within it.
+struct PathStep {
+    std::uint64_t transition = 0;
+    std::uint64_t destination = 0;
+
+    bool operator==(const PathStep&) const = default;
+};
+using Path = std::vector<PathStep>;
+
+// One entry per timer of the model: the time a running timer has run, in the variables of the
+// walk plus a constant; absent for a timer that is not running.
+using TimerAges = std::vector<std::optional<LinearForm>>;
+
+// Rows and columns in the order of the states of the SMS; with collected truncation one more
+// column (and an all-zero row) for the cut-off paths.
+using KernelMatrix = std::vector<std::vector<Expolynomial>>;
+
+class ConversionContext {
+public:
+    // The walk fails rather than follow a path with more steps than this: the recursion stays
+    // shallow, and a cycle of states outside the SMS cannot be walked without end.
+    static constexpr std::size_t DefaultMaxPathLength = 1000;
+
+    // Numbers the states of the SMS in index order.
+    explicit ConversionContext(const Gsms& model, std::size_t maxPathLength = DefaultMaxPathLength);
+    ConversionContext(const ConversionContext&) = delete;
+    ConversionContext& operator=(const ConversionContext&) = delete;
+
+    // Per GSMS state: the number of states of the SMS with a lower index (for a state of the SMS,
+    // its row and column).
+    const std::vector<std::uint64_t>& smsIndex() const { return smsIndex_; }
+    std::uint64_t smsCount() const { return smsCount_; }
+
+    // Walks every path from every state of the SMS, depth first, until it reaches a state of the
+    // SMS, and adds its expression to the entry (start, end). With a non-zero time bound, a path
+    // whose value at the time bound is at most `threshold` is cut off at a state outside the SMS
+    // and, when `collectTruncated` is set, added to the extra last column.
+    KernelMatrix computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
+
+    // The probability, as an expression in t, that the path is taken and completed by time t.
+    // The steps need not connect; the ages carried along decide what each step means.
+    Expolynomial pathExpression(const Path& path);
+
+    // The transitions of `state` that can fire with the timers aged `ages`, transitions with
+    // more timers first. A transition with several timers is enabled when all its timers have
+    // the same remaining time; it then disables every other transition of those timers. Fails
+    // when two enabled transitions would fire at the same instant.
+    std::vector<std::uint64_t> enabledTransitions(std::uint64_t state, const TimerAges& ages) const;
+
+    // The ages after `transition` fires: every running timer has aged by the firing's elapsed
+    // time (the deterministic remaining time of its first timer, or the variable `name`), and the
+    // triggering timers are stopped.
+    TimerAges fire(const TimerAges& ages, std::uint64_t transition, const std::string& name) const;
+
+    // How many path expressions the latest computeSmsMatrix computed.
+    std::uint64_t pathsWalked() const { return pathsWalked_; }
+
+private:
+    // A competitor: the transition whose timer outlives the path's firing at `step`.
+    using Competitor = std::pair<std::size_t, std::uint64_t>;  // (step, transition)
+
+    void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    void addTo(std::uint64_t column, const Expolynomial& expression);
+
+    std::set<Competitor> competitors(const Path& path) const;
+    Expolynomial applyCompetitors(const Expolynomial& expression, const std::vector<std::uint64_t>& outgoing,
+                                  const TimerAges& ages, const LinearForm& elapsed, const std::string& stepName,
+                                  std::size_t step);
+    const Distribution& firingDistribution(std::uint64_t timer, const LinearForm& argument,
+                                           const LinearForm& elapsedPlus);
+    std::string nextStepName();
+
+    const Gsms& model_;
+    const std::size_t maxPathLength_;
+    std::vector<std::uint64_t> smsIndex_;
+    std::uint64_t smsCount_ = 0;
+
+    // The walk.
+    Rational timeBound_;
+    double threshold_ = 0;
+    bool collectTruncated_ = false;
+    std::uint64_t currentRow_ = 0;
+    std::uint64_t walkCounter_ = 0;
+    KernelMatrix matrix_;
+    std::uint64_t pathsWalked_ = 0;
+
+    // The path expression.
+    std::uint64_t startState_ = 0;
+    std::uint64_t stepCounter_ = 0;
+    std::set<Competitor> competitors_;
+    std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
+};

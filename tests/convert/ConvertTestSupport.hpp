@@ -1,0 +1,45 @@
+#pragma once
+// Models for the conversion tests, numeric values of results, and the messages of failures.
+
+#include "RunDrova.hpp"
+
+#include "algebra/Expolynomial.hpp"
+#include "algebra/SymbolicText.hpp"
+#include "convert/ConversionContext.hpp"
+#include "gsms/ReadGsms.hpp"
+
+#include <functional>
+#include <fstream>
+#include <stdexcept>
+#include <string>
+
+// A model under tests/data/konv, or under examples/ when the name starts with "examples/".
+inline Gsms konvModel(const std::string& name) {
+    const std::string path = name.rfind("examples/", 0) == 0 ? std::string(DROVA_SOURCE_DIR) + "/" + name
+                                                            : testData("konv/" + name);
+    std::ifstream in(path);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    return readGsms(in);
+}
+
+inline std::string text(const Expolynomial& e) { return toSymbolicText(e); }
+
+// The value of an expression in t at `time`, summed term by term in 113-bit floating point.
+inline double valueOf(const Expolynomial& e, const Rational& time) {
+    boost::multiprecision::cpp_bin_float_quad sum = 0;
+    for (const Term& term : e.terms) sum += valueAt(term, time);
+    return static_cast<double>(sum);
+}
+
+inline Expolynomial pathOf(const Gsms& model, const Path& path) { return ConversionContext(model).pathExpression(path); }
+
+// The message of the exception of type E that `run` throws; "no error" when it returns.
+template <typename E = std::exception>
+std::string failure(const std::function<void()>& run) {
+    try {
+        run();
+    } catch (const E& e) {
+        return e.what();
+    }
+    return "no error";
+}
