@@ -36,6 +36,7 @@ bool mentions(const Expolynomial& expolynomial, std::string_view variable) {
 }
 
 }  // namespace
+
 Expolynomial Exponential::density(const LinearForm& argument) const {
     // heaviside(x) is dropped by the term's normalisation: x is read as non-negative.
     const Term inX(rate_, RationalZero, {{"x", Rational(-rate_)}}, {}, {LinearForm("x")});
