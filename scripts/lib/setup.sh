@@ -3,7 +3,8 @@
 # shellcheck shell=bash
 
 DROVA_PACKAGES=(g++ cmake make libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
-                nlohmann-json3-dev libcli11-dev python3)
+                nlohmann-json3-dev libcli11-dev python3
+                octave liboctave-dev octave-symbolic)
 
 drova_missing_packages() {
     local missing=() p

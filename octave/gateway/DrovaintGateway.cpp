@@ -1,0 +1,39 @@
+// The gateway of Drovaint:  r = Drovaint(proper, improper)
+//
+// Both arguments are arrays of ExpolyIntegral objects, as in MATLAB. Octave cannot concatenate
+// objects, so a cell array of them serves as well ({} for none), and so for RationalParameters;
+// a distribution's DistributionType may be the name of a member of ExpolyDistributionType or its
+// value (Exp 1, Deg 2, Uni 3). The result is a character row of symbolic-math text.
+
+#include "octave/gateway/OctaveObjectModule.hpp"
+
+#include "integrate/ExpolyIntegralObjects.hpp"
+#include "integrate/MexFunction.hpp"
+
+namespace {
+
+class DrovaintRules : public OctaveValues::Rules {
+public:
+    std::optional<matlab::data::Array> read(OctaveValues& values, const mxArray* value,
+                                            const ValuePlace& place) const override {
+        if (place.kind == ValuePlace::Kind::Argument)
+            return OctaveValues::readEmptyCellAsObjects(value, ExpolyIntegralClass);
+        if (place.kind != ValuePlace::Kind::Property) return std::nullopt;
+        if (place.name == "RationalParameters") return OctaveValues::readEmptyCellAsObjects(value, ExpolyRationalClass);
+        // Any name is taken, so that the module itself judges a member it does not support.
+        if (place.name == "DistributionType") return values.readEnumeration(value, expolyDistributionType(), true);
+        return std::nullopt;
+    }
+};
+
+const DrovaintRules rules;
+ObjectModuleGateway<MexFunction> gateway("Drovaint", rules);
+
+void unload() { gateway.unload(); }
+
+}  // namespace
+
+void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
+    mexAtExit(unload);
+    gateway.call(nlhs, plhs, nrhs, prhs);
+}
