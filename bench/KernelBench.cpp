@@ -17,10 +17,10 @@ const Rational TimeBound(5);
 constexpr double Threshold = 1e-6;
 
 void kernel(benchmark::State& state, const char* repair) {
-    RedundantUnits spec;
-    spec.units = static_cast<int>(state.range(0));
-    spec.repair = repair;
-    std::istringstream text(redundantUnitsModel(spec));
+    RedundantUnits family;
+    family.units = static_cast<int>(state.range(0));
+    family.repair = repair;
+    std::istringstream text(redundantUnitsModel(family));
     const Gsms model = readGsms(text);
 
     std::uint64_t paths = 0;

@@ -20,9 +20,9 @@ struct RedundantUnits {
     std::string repair = "Deg 1 1";
 };
 
-inline std::string redundantUnitsModel(const RedundantUnits& spec) {
-    const int n = spec.units;
-    std::istringstream rate(spec.failureRate);
+inline std::string redundantUnitsModel(const RedundantUnits& family) {
+    const int n = family.units;
+    std::istringstream rate(family.failureRate);
     long rateNumerator = 1, rateDenominator = 1;
     rate >> rateNumerator >> rateDenominator;
 
@@ -50,7 +50,7 @@ inline std::string redundantUnitsModel(const RedundantUnits& spec) {
     }
     out << "0\n" << (n + 1) << '\n';
     for (int k = 0; k < n; ++k) out << "Exp " << (n - k) * rateNumerator << ' ' << rateDenominator << '\n';
-    out << spec.repair << '\n';
+    out << family.repair << '\n';
 
     std::ostringstream transitions;
     int count = 0;
