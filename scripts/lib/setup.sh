@@ -3,20 +3,25 @@
 # shellcheck shell=bash
 
 DROVA_PACKAGES=(g++ cmake make libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
-                nlohmann-json3-dev libcli11-dev python3
-                octave liboctave-dev octave-symbolic)
+                nlohmann-json3-dev libcli11-dev python3)
+# The Octave gateways and their tests; the demo does not need them.
+DROVA_OCTAVE_PACKAGES=(octave liboctave-dev octave-symbolic)
 
+# drova_missing_packages [PACKAGE...]: the listed packages (by default DROVA_PACKAGES) not installed.
 drova_missing_packages() {
     local missing=() p
-    for p in "${DROVA_PACKAGES[@]}"; do
+    local wanted=("$@")
+    [ ${#wanted[@]} -eq 0 ] && wanted=("${DROVA_PACKAGES[@]}")
+    for p in "${wanted[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
     done
     echo "${missing[@]}"
 }
 
+# drova_install_dependencies [PACKAGE...]: installs the listed packages (by default DROVA_PACKAGES).
 drova_install_dependencies() {
     local missing
-    missing=$(drova_missing_packages)
+    missing=$(drova_missing_packages "$@")
     [ -z "$missing" ] && return 0
     if [ "$(id -u)" -eq 0 ]; then
         echo "== Installing Debian packages: $missing"
