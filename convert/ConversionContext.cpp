@@ -111,7 +111,9 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
             }
         }
     }
-    for (std::uint64_t transition : enabledTransitions(state, ages)) {
+    const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
+    rejectPossibleTies(state, path, ages, enabled);
+    for (std::uint64_t transition : enabled) {
         const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
         for (std::uint64_t position = 0; position < destinations.size(); ++position) {
@@ -147,22 +149,20 @@ bool shareATimer(const GsmsTransition& a, const GsmsTransition& b) {
     });
 }
 
-// Two enabled transitions that fire at the same instant would both be counted in full.
-void rejectSimultaneousFirings(const Gsms& model, std::uint64_t state, const TimerAges& ages,
-                               const std::vector<std::uint64_t>& enabled) {
+// The pairs of enabled transitions that would fire at the same instant: two transitions of one
+// timer, or two whose deterministic first timers have equal remaining times.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> simultaneousFirings(const Gsms& model, const TimerAges& ages,
+                                                                         const std::vector<std::uint64_t>& enabled) {
     std::vector<std::optional<LinearForm>> instants;
     for (std::uint64_t transition : enabled) instants.push_back(firingInstant(model, ages, transition));
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
     for (std::size_t i = 0; i < enabled.size(); ++i)
         for (std::size_t j = i + 1; j < enabled.size(); ++j) {
             const bool sameInstant = shareATimer(model.transition(enabled[i]), model.transition(enabled[j])) ||
                                      (instants[i] && instants[j] && *instants[i] == *instants[j]);
-            if (!sameInstant) continue;
-            const auto [first, second] = std::minmax(enabled[i], enabled[j]);
-            throw std::invalid_argument("Transitions " + std::to_string(first) + " and " + std::to_string(second) +
-                                        " of state " + std::to_string(state) +
-                                        " fire at the same instant; simultaneous deterministic firings need one "
-                                        "transition with several timers");
+            if (sameInstant) pairs.emplace_back(i, j);
         }
+    return pairs;
 }
 
 }  // namespace
@@ -191,7 +191,6 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         for (std::uint64_t timer : transition.timers) marked[timer] = true;
         enabled.push_back(index);
     }
-    rejectSimultaneousFirings(model_, state, ages, enabled);
     return enabled;
 }
 
@@ -205,4 +204,40 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
         if (age) addInPlace(*age, elapsed);
     for (std::uint64_t stopped : fired.timers) result.at(stopped).reset();
     return result;
+}
+
+bool ConversionContext::canFire(Path& path, std::uint64_t transition) {
+    const std::size_t destinations = model_.transition(transition).destinations.size();
+    // Without a destination the firing loses its probability; whether it ties cannot be told
+    // from an expression, so it counts as possible.
+    if (destinations == 0) return true;
+    for (std::uint64_t position = 0; position < destinations; ++position) {
+        path.push_back({transition, position});
+        const bool possible = !pathExpression(path).isZero();
+        path.pop_back();
+        if (possible) return true;
+    }
+    return false;
+}
+
+// Two transitions that fire at the same instant would both be counted in full. A tie matters only
+// when both can fire there: a transition outlasted by an earlier deterministic firing, for one,
+// has a zero expression on every extension of the path, and the tie never happens.
+void ConversionContext::rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
+                                           const std::vector<std::uint64_t>& enabled) {
+    const auto pairs = simultaneousFirings(model_, ages, enabled);
+    if (pairs.empty()) return;
+    std::vector<std::optional<bool>> possible(enabled.size());
+    const auto can = [&](std::size_t i) {
+        if (!possible[i]) possible[i] = canFire(path, enabled[i]);
+        return *possible[i];
+    };
+    for (const auto& [i, j] : pairs) {
+        if (!can(i) || !can(j)) continue;
+        const auto [first, second] = std::minmax(enabled[i], enabled[j]);
+        throw std::invalid_argument("Transitions " + std::to_string(first) + " and " + std::to_string(second) +
+                                    " of state " + std::to_string(state) +
+                                    " fire at the same instant; simultaneous deterministic firings need one "
+                                    "transition with several timers");
+    }
 }

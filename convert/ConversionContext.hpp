@@ -69,8 +69,8 @@ public:
 
     // The transitions of `state` that can fire with the timers aged `ages`, transitions with
     // more timers first. A transition with several timers is enabled when all its timers have
-    // the same remaining time; it then disables every other transition of those timers. Fails
-    // when two enabled transitions would fire at the same instant.
+    // the same remaining time; it then disables every other transition of those timers. Two of
+    // them may fire at the same instant: the walk decides whether that tie can happen.
     std::vector<std::uint64_t> enabledTransitions(std::uint64_t state, const TimerAges& ages) const;
 
     // The ages after `transition` fires: every running timer has aged by the firing's elapsed
@@ -87,6 +87,12 @@ private:
 
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
     void addTo(std::uint64_t column, const Expolynomial& expression);
+    // Fails when two of the `enabled` transitions of `state` fire at the same instant and both
+    // extend `path` with a non-zero expression.
+    void rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
+                            const std::vector<std::uint64_t>& enabled);
+    // Whether some destination of `transition` extends `path` with a non-zero expression.
+    bool canFire(Path& path, std::uint64_t transition);
 
     std::set<Competitor> competitors(const Path& path) const;
     Expolynomial applyCompetitors(const Expolynomial& expression, const std::vector<std::uint64_t>& outgoing,
