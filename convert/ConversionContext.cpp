@@ -67,20 +67,63 @@ KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, doub
     const std::uint64_t size = smsCount_ + (collectTruncated ? 1 : 0);
     matrix_.assign(size, std::vector<Expolynomial>(size));
 
+    stops_.assign(model_.stateCount(), false);
+    for (std::uint64_t state = 0; state < model_.stateCount(); ++state) stops_[state] = model_.isSmsState(state);
+    columns_ = smsIndex_;
+    sojourn_ = nullptr;
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
         if (!model_.isSmsState(state)) continue;
         currentRow_ = smsIndex_[state];
-        // A state of the SMS knows every timer's age on entry, unless it has no outgoing
-        // transition; a timer without a known age then simply has none.
-        const TimerAges ages = agesOfActiveTimers(model_, state, [&](std::uint64_t timer) {
-            std::optional<LinearForm> age;
-            if (std::optional<Rational> delay = model_.delayOf(state, timer)) age.emplace(*delay);
-            return age;
-        });
-        Path path;
-        explore(state, path, ages);
+        walkRow(state);
     }
     return std::move(matrix_);
+}
+
+RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+    timeBound_ = 0;
+    threshold_ = 0;
+    collectTruncated_ = false;
+    walkCounter_ = 0;
+    pathsWalked_ = 0;
+    RenewalProcess process;
+    process.downStatesAbsorb = downStatesAbsorb;
+    stops_.assign(model_.stateCount(), false);
+    columns_.assign(model_.stateCount(), 0);
+    for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
+        const bool absorbing = downStatesAbsorb && model_.state(state).flag;
+        if (!model_.isSmsState(state) && !absorbing) continue;
+        stops_[state] = true;
+        columns_[state] = process.states.size();
+        process.states.push_back(state);
+    }
+    const std::size_t size = process.states.size();
+    matrix_.assign(size, std::vector<Expolynomial>(size));
+    process.sojourn.assign(size, std::vector<Expolynomial>(model_.stateCount()));
+    sojourn_ = &process.sojourn;
+    for (std::size_t row = 0; row < size; ++row) {
+        const std::uint64_t state = process.states[row];
+        currentRow_ = row;
+        if (downStatesAbsorb && model_.state(state).flag) {
+            process.sojourn[row][state] = UnitExpolynomial;
+            continue;
+        }
+        walkRow(state);
+    }
+    sojourn_ = nullptr;
+    process.kernel = std::move(matrix_);
+    return process;
+}
+
+void ConversionContext::walkRow(std::uint64_t state) {
+    // A state of the SMS knows every timer's age on entry, unless it has no outgoing
+    // transition; a timer without a known age then simply has none.
+    const TimerAges ages = agesOfActiveTimers(model_, state, [&](std::uint64_t timer) {
+        std::optional<LinearForm> age;
+        if (std::optional<Rational> delay = model_.delayOf(state, timer)) age.emplace(*delay);
+        return age;
+    });
+    Path path;
+    explore(state, path, ages);
 }
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
@@ -89,15 +132,16 @@ void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expressi
 }
 
 void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages) {
+    Expolynomial expression = UnitExpolynomial;  // the empty path is certain
     if (!path.empty()) {
         if (path.size() > maxPathLength_)
             throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
-        const Expolynomial expression = pathExpression(path);
+        expression = pathExpression(path);
         ++pathsWalked_;
-        if (model_.isSmsState(state)) {
-            addTo(smsIndex_[state], expression);
+        if (stops_[state]) {
+            addTo(columns_[state], expression);
             return;
         }
         if (expression.isZero()) return;
@@ -113,6 +157,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
     }
     const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
     rejectPossibleTies(state, path, ages, enabled);
+    if (sojourn_) addSojourn(state, path, expression, enabled);
     for (std::uint64_t transition : enabled) {
         const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
@@ -240,4 +285,16 @@ void ConversionContext::rejectPossibleTies(std::uint64_t state, Path& path, cons
                                     " fire at the same instant; simultaneous deterministic firings need one "
                                     "transition with several timers");
     }
+}
+
+void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
+                                   const std::vector<std::uint64_t>& enabled) {
+    Expolynomial staying = reached;
+    for (std::uint64_t transition : enabled) {
+        path.push_back({transition, 0});
+        staying = subtract(staying, firedExpression(path));
+        path.pop_back();
+    }
+    Expolynomial& entry = (*sojourn_)[currentRow_][state];
+    entry = add(entry, staying);
 }

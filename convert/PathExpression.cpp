@@ -29,6 +29,29 @@ struct StepFrame {
 
 std::string ConversionContext::nextStepName() { return variableName(stepCounter_++); }
 
+const GsmsDestination& ConversionContext::destinationAt(const GsmsTransition& transition, const Path& path,
+                                                        std::size_t step) const {
+    // A firing into nowhere: certain, and restarting nothing.
+    static const GsmsDestination firesOnly{0, RationalOne, {}};
+    if (lastStepFiresOnly_ && step + 1 == path.size()) return firesOnly;
+    return destinationOf(transition, path[step]);
+}
+
+// The restarts of a path's last step change nothing in its expression (they matter only to later
+// steps), so this is the expression of any of its destinations divided by that destination's
+// probability, and exists also for a transition whose destinations are all improbable or absent.
+Expolynomial ConversionContext::firedExpression(const Path& path) {
+    lastStepFiresOnly_ = true;
+    try {
+        Expolynomial fired = pathExpression(path);
+        lastStepFiresOnly_ = false;
+        return fired;
+    } catch (...) {
+        lastStepFiresOnly_ = false;
+        throw;
+    }
+}
+
 Expolynomial ConversionContext::pathExpression(const Path& path) {
     if (path.empty()) throw std::out_of_range("The path has no steps");
     startState_ = model_.transition(path.front().transition).source;
@@ -44,7 +67,7 @@ Expolynomial ConversionContext::pathExpression(const Path& path) {
     for (const PathStep& step : path) {
         StepFrame frame;
         frame.transition = &model_.transition(step.transition);
-        frame.destination = &destinationOf(*frame.transition, step);
+        frame.destination = &destinationAt(*frame.transition, path, frames.size());
         frame.name = nextStepName();
         frame.timer = firstTimer(*frame.transition, step.transition);
         requireDeterministicTimers(model_, step.transition);
@@ -195,7 +218,7 @@ std::set<ConversionContext::Competitor> ConversionContext::competitors(const Pat
     std::optional<WalkAges> walk;
     for (std::size_t k = 0; k < path.size(); ++k) {
         const GsmsTransition& fired = model_.transition(path[k].transition);
-        const GsmsDestination& destination = destinationOf(fired, path[k]);
+        const GsmsDestination& destination = destinationAt(fired, path, k);
         if (!walk) walk.emplace(model_, fired.source);
         const std::vector<std::uint64_t> enabledJoined = walk->enabledJoined(fired.source, path[k].transition);
         std::vector<std::uint64_t> takenTimers;

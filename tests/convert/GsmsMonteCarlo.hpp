@@ -29,6 +29,10 @@ struct RowEstimate {
     // Per state of the model: the times at which runs first entered it as their next state of the SMS.
     std::vector<std::vector<double>> arrivals;
     std::size_t ties = 0;  // runs that met two transitions due at the same instant
+    // Per observation time and state of the model: the runs that were in that state then, having
+    // left the start and not yet entered a state of the SMS (the start counts until it is left).
+    std::vector<double> observed;
+    std::vector<std::vector<std::size_t>> occupied;
     std::optional<std::uint64_t> tieState;
 
     // The fraction of runs that entered `state` by `time`.
@@ -38,6 +42,9 @@ struct RowEstimate {
         return static_cast<double>(count) / static_cast<double>(runs);
     }
     // A standard error for an estimated probability p, never below that of one run in `runs`.
+    double occupancy(std::size_t observation, std::uint64_t state) const {
+        return static_cast<double>(occupied[observation][state]) / static_cast<double>(runs);
+    }
     double standardError(double p) const {
         const double n = static_cast<double>(runs);
         return std::sqrt(std::max(p * (1 - p), 1 / n) / n);
@@ -48,10 +55,12 @@ class MonteCarlo {
 public:
     MonteCarlo(const Model& model, std::uint64_t seed) : model_(model), random_(seed) {}
 
-    RowEstimate row(std::uint64_t start, std::size_t runs, double horizon) {
+    RowEstimate row(std::uint64_t start, std::size_t runs, double horizon, std::vector<double> observed = {}) {
         RowEstimate estimate;
         estimate.runs = runs;
         estimate.arrivals.resize(model_.states.size());
+        estimate.observed = std::move(observed);
+        estimate.occupied.assign(estimate.observed.size(), std::vector<std::size_t>(model_.states.size()));
         for (std::size_t run = 0; run < runs; ++run) oneRun(start, horizon, estimate);
         return estimate;
     }
@@ -115,6 +124,7 @@ private:
             }
             double soonest = Never;
             for (const auto& [t, at] : enabled) soonest = std::min(soonest, at);
+            occupy(estimate, state, now, soonest);
             if (soonest == Never || soonest > horizon) return;  // stuck, or beyond the horizon
             std::vector<std::uint64_t> due;
             for (const auto& [t, at] : enabled)
@@ -140,6 +150,12 @@ private:
             for (std::uint64_t g : chosen->restarted) expiry[g] = now + remaining(g, 0);
             state = chosen->target;
         }
+    }
+
+    // The run is in `state` from `from` until just before `until`.
+    static void occupy(RowEstimate& estimate, std::uint64_t state, double from, double until) {
+        for (std::size_t i = 0; i < estimate.observed.size(); ++i)
+            if (from <= estimate.observed[i] && estimate.observed[i] < until) ++estimate.occupied[i][state];
     }
 
     const Model& model_;
