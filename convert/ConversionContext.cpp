@@ -67,20 +67,63 @@ KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, doub
     const std::uint64_t size = smsCount_ + (collectTruncated ? 1 : 0);
     matrix_.assign(size, std::vector<Expolynomial>(size));
 
+    stops_.assign(model_.stateCount(), false);
+    for (std::uint64_t state = 0; state < model_.stateCount(); ++state) stops_[state] = model_.isSmsState(state);
+    columns_ = smsIndex_;
+    sojourn_ = nullptr;
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
         if (!model_.isSmsState(state)) continue;
         currentRow_ = smsIndex_[state];
-        // A state of the SMS knows every timer's age on entry, unless it has no outgoing
-        // transition; a timer without a known age then simply has none.
-        const TimerAges ages = agesOfActiveTimers(model_, state, [&](std::uint64_t timer) {
-            std::optional<LinearForm> age;
-            if (std::optional<Rational> delay = model_.delayOf(state, timer)) age.emplace(*delay);
-            return age;
-        });
-        Path path;
-        explore(state, path, ages);
+        walkRow(state);
     }
     return std::move(matrix_);
+}
+
+RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+    timeBound_ = 0;
+    threshold_ = 0;
+    collectTruncated_ = false;
+    walkCounter_ = 0;
+    pathsWalked_ = 0;
+    RenewalProcess process;
+    process.downStatesAbsorb = downStatesAbsorb;
+    stops_.assign(model_.stateCount(), false);
+    columns_.assign(model_.stateCount(), 0);
+    for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
+        const bool absorbing = downStatesAbsorb && model_.state(state).flag;
+        if (!model_.isSmsState(state) && !absorbing) continue;
+        stops_[state] = true;
+        columns_[state] = process.states.size();
+        process.states.push_back(state);
+    }
+    const std::size_t size = process.states.size();
+    matrix_.assign(size, std::vector<Expolynomial>(size));
+    process.sojourn.assign(size, std::vector<Expolynomial>(model_.stateCount()));
+    sojourn_ = &process.sojourn;
+    for (std::size_t row = 0; row < size; ++row) {
+        const std::uint64_t state = process.states[row];
+        currentRow_ = row;
+        if (downStatesAbsorb && model_.state(state).flag) {
+            process.sojourn[row][state] = UnitExpolynomial;
+            continue;
+        }
+        walkRow(state);
+    }
+    sojourn_ = nullptr;
+    process.kernel = std::move(matrix_);
+    return process;
+}
+
+void ConversionContext::walkRow(std::uint64_t state) {
+    // A state of the SMS knows every timer's age on entry, unless it has no outgoing
+    // transition; a timer without a known age then simply has none.
+    const TimerAges ages = agesOfActiveTimers(model_, state, [&](std::uint64_t timer) {
+        std::optional<LinearForm> age;
+        if (std::optional<Rational> delay = model_.delayOf(state, timer)) age.emplace(*delay);
+        return age;
+    });
+    Path path;
+    explore(state, path, ages);
 }
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
@@ -89,15 +132,16 @@ void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expressi
 }
 
 void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages) {
+    Expolynomial expression = UnitExpolynomial;  // the empty path is certain
     if (!path.empty()) {
         if (path.size() > maxPathLength_)
             throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
-        const Expolynomial expression = pathExpression(path);
+        expression = pathExpression(path);
         ++pathsWalked_;
-        if (model_.isSmsState(state)) {
-            addTo(smsIndex_[state], expression);
+        if (stops_[state]) {
+            addTo(columns_[state], expression);
             return;
         }
         if (expression.isZero()) return;
@@ -111,7 +155,10 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
             }
         }
     }
-    for (std::uint64_t transition : enabledTransitions(state, ages)) {
+    const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
+    rejectPossibleTies(state, path, ages, enabled);
+    if (sojourn_) addSojourn(state, path, expression, enabled);
+    for (std::uint64_t transition : enabled) {
         const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
         for (std::uint64_t position = 0; position < destinations.size(); ++position) {
@@ -147,22 +194,20 @@ bool shareATimer(const GsmsTransition& a, const GsmsTransition& b) {
     });
 }
 
-// Two enabled transitions that fire at the same instant would both be counted in full.
-void rejectSimultaneousFirings(const Gsms& model, std::uint64_t state, const TimerAges& ages,
-                               const std::vector<std::uint64_t>& enabled) {
+// The pairs of enabled transitions that would fire at the same instant: two transitions of one
+// timer, or two whose deterministic first timers have equal remaining times.
+std::vector<std::pair<std::uint64_t, std::uint64_t>> simultaneousFirings(const Gsms& model, const TimerAges& ages,
+                                                                         const std::vector<std::uint64_t>& enabled) {
     std::vector<std::optional<LinearForm>> instants;
     for (std::uint64_t transition : enabled) instants.push_back(firingInstant(model, ages, transition));
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> pairs;
     for (std::size_t i = 0; i < enabled.size(); ++i)
         for (std::size_t j = i + 1; j < enabled.size(); ++j) {
             const bool sameInstant = shareATimer(model.transition(enabled[i]), model.transition(enabled[j])) ||
                                      (instants[i] && instants[j] && *instants[i] == *instants[j]);
-            if (!sameInstant) continue;
-            const auto [first, second] = std::minmax(enabled[i], enabled[j]);
-            throw std::invalid_argument("Transitions " + std::to_string(first) + " and " + std::to_string(second) +
-                                        " of state " + std::to_string(state) +
-                                        " fire at the same instant; simultaneous deterministic firings need one "
-                                        "transition with several timers");
+            if (sameInstant) pairs.emplace_back(i, j);
         }
+    return pairs;
 }
 
 }  // namespace
@@ -191,7 +236,6 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         for (std::uint64_t timer : transition.timers) marked[timer] = true;
         enabled.push_back(index);
     }
-    rejectSimultaneousFirings(model_, state, ages, enabled);
     return enabled;
 }
 
@@ -205,4 +249,52 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
         if (age) addInPlace(*age, elapsed);
     for (std::uint64_t stopped : fired.timers) result.at(stopped).reset();
     return result;
+}
+
+bool ConversionContext::canFire(Path& path, std::uint64_t transition) {
+    const std::size_t destinations = model_.transition(transition).destinations.size();
+    // Without a destination the firing loses its probability; whether it ties cannot be told
+    // from an expression, so it counts as possible.
+    if (destinations == 0) return true;
+    for (std::uint64_t position = 0; position < destinations; ++position) {
+        path.push_back({transition, position});
+        const bool possible = !pathExpression(path).isZero();
+        path.pop_back();
+        if (possible) return true;
+    }
+    return false;
+}
+
+// Two transitions that fire at the same instant would both be counted in full. A tie matters only
+// when both can fire there: a transition outlasted by an earlier deterministic firing, for one,
+// has a zero expression on every extension of the path, and the tie never happens.
+void ConversionContext::rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
+                                           const std::vector<std::uint64_t>& enabled) {
+    const auto pairs = simultaneousFirings(model_, ages, enabled);
+    if (pairs.empty()) return;
+    std::vector<std::optional<bool>> possible(enabled.size());
+    const auto can = [&](std::size_t i) {
+        if (!possible[i]) possible[i] = canFire(path, enabled[i]);
+        return *possible[i];
+    };
+    for (const auto& [i, j] : pairs) {
+        if (!can(i) || !can(j)) continue;
+        const auto [first, second] = std::minmax(enabled[i], enabled[j]);
+        throw std::invalid_argument("Transitions " + std::to_string(first) + " and " + std::to_string(second) +
+                                    " of state " + std::to_string(state) +
+                                    " fire at the same instant; simultaneous deterministic firings need one "
+                                    "transition with several timers");
+    }
+}
+
+void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
+                                   const std::vector<std::uint64_t>& enabled) {
+    Expolynomial staying = reached;
+    for (std::uint64_t transition : enabled) {
+        path.push_back({transition, 0});
+        staying = subtract(staying, firedExpression(path));
+        path.pop_back();
+    }
+    Expolynomial& entry = (*sojourn_)[currentRow_][state];
+    entry = add(entry, staying);
 }

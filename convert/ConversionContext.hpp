@@ -41,6 +41,22 @@ using TimerAges = std::vector<std::optional<LinearForm>>;
 // column (and an all-zero row) for the cut-off paths.
 using KernelMatrix = std::vector<std::vector<Expolynomial>>;
 
+// The Markov renewal process of a GSMS, as the reliability measures need it: the states of the
+// SMS and, when down states absorb, the down states too (a down state outside the SMS becomes a
+// state of the process that the walk stops at), with
+//  - `kernel`: per pair of states of the process, the probability that the next one entered is
+//    the column's and is entered by t (zero rows for absorbing states);
+//  - `sojourn`: per state of the process and GSMS state s, the probability that, having entered
+//    the row's state at time 0, the process is in s at time t and has not yet entered the next
+//    state of the process (an absorbing state stays in itself: 1).
+// Every path is walked to its end: nothing is cut off.
+struct RenewalProcess {
+    std::vector<std::uint64_t> states;  // the GSMS index of each state of the process, ascending
+    bool downStatesAbsorb = false;
+    KernelMatrix kernel;
+    std::vector<std::vector<Expolynomial>> sojourn;
+};
+
 class ConversionContext {
 public:
     // The walk fails rather than follow a path with more steps than this: the recursion stays
@@ -63,14 +79,18 @@ public:
     // and, when `collectTruncated` is set, added to the extra last column.
     KernelMatrix computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
 
+    // The kernel and the sojourn probabilities of the renewal process over the states of the SMS,
+    // with the down states (flag 1) absorbing when `downStatesAbsorb` is set.
+    RenewalProcess computeRenewalProcess(bool downStatesAbsorb);
+
     // The probability, as an expression in t, that the path is taken and completed by time t.
     // The steps need not connect; the ages carried along decide what each step means.
     Expolynomial pathExpression(const Path& path);
 
     // The transitions of `state` that can fire with the timers aged `ages`, transitions with
     // more timers first. A transition with several timers is enabled when all its timers have
-    // the same remaining time; it then disables every other transition of those timers. Fails
-    // when two enabled transitions would fire at the same instant.
+    // the same remaining time; it then disables every other transition of those timers. Two of
+    // them may fire at the same instant: the walk decides whether that tie can happen.
     std::vector<std::uint64_t> enabledTransitions(std::uint64_t state, const TimerAges& ages) const;
 
     // The ages after `transition` fires: every running timer has aged by the firing's elapsed
@@ -86,7 +106,22 @@ private:
     using Competitor = std::pair<std::size_t, std::uint64_t>;  // (step, transition)
 
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    void walkRow(std::uint64_t state);
+    // Adds to the sojourn row the probability of being in `state` at the end of `path`
+    // (`reached`: the path's expression) with none of the `enabled` transitions fired yet.
+    void addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
+                    const std::vector<std::uint64_t>& enabled);
+    // The expression of `path` whose last step only fires its transition: its probability of
+    // having fired by t, whatever destination follows.
+    Expolynomial firedExpression(const Path& path);
+    const GsmsDestination& destinationAt(const GsmsTransition& transition, const Path& path, std::size_t step) const;
     void addTo(std::uint64_t column, const Expolynomial& expression);
+    // Fails when two of the `enabled` transitions of `state` fire at the same instant and both
+    // extend `path` with a non-zero expression.
+    void rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
+                            const std::vector<std::uint64_t>& enabled);
+    // Whether some destination of `transition` extends `path` with a non-zero expression.
+    bool canFire(Path& path, std::uint64_t transition);
 
     std::set<Competitor> competitors(const Path& path) const;
     Expolynomial applyCompetitors(const Expolynomial& expression, const std::vector<std::uint64_t>& outgoing,
@@ -109,10 +144,15 @@ private:
     std::uint64_t walkCounter_ = 0;
     KernelMatrix matrix_;
     std::uint64_t pathsWalked_ = 0;
+    // Where the walk stops, and the column of each such GSMS state.
+    std::vector<bool> stops_;
+    std::vector<std::uint64_t> columns_;
+    std::vector<std::vector<Expolynomial>>* sojourn_ = nullptr;  // filled only by computeRenewalProcess
 
     // The path expression.
     std::uint64_t startState_ = 0;
     std::uint64_t stepCounter_ = 0;
     std::set<Competitor> competitors_;
     std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
+    bool lastStepFiresOnly_ = false;          // see firedExpression
 };

@@ -6,6 +6,9 @@
 
 #include "convert/ModelAccess.hpp"
 
+#include <algorithm>
+#include <map>
+#include <optional>
 #include <stdexcept>
 #include <string>
 
@@ -26,6 +29,29 @@ struct StepFrame {
 
 std::string ConversionContext::nextStepName() { return variableName(stepCounter_++); }
 
+const GsmsDestination& ConversionContext::destinationAt(const GsmsTransition& transition, const Path& path,
+                                                        std::size_t step) const {
+    // A firing into nowhere: certain, and restarting nothing.
+    static const GsmsDestination firesOnly{0, RationalOne, {}};
+    if (lastStepFiresOnly_ && step + 1 == path.size()) return firesOnly;
+    return destinationOf(transition, path[step]);
+}
+
+// The restarts of a path's last step change nothing in its expression (they matter only to later
+// steps), so this is the expression of any of its destinations divided by that destination's
+// probability, and exists also for a transition whose destinations are all improbable or absent.
+Expolynomial ConversionContext::firedExpression(const Path& path) {
+    lastStepFiresOnly_ = true;
+    try {
+        Expolynomial fired = pathExpression(path);
+        lastStepFiresOnly_ = false;
+        return fired;
+    } catch (...) {
+        lastStepFiresOnly_ = false;
+        throw;
+    }
+}
+
 Expolynomial ConversionContext::pathExpression(const Path& path) {
     if (path.empty()) throw std::out_of_range("The path has no steps");
     startState_ = model_.transition(path.front().transition).source;
@@ -41,7 +67,7 @@ Expolynomial ConversionContext::pathExpression(const Path& path) {
     for (const PathStep& step : path) {
         StepFrame frame;
         frame.transition = &model_.transition(step.transition);
-        frame.destination = &destinationOf(*frame.transition, step);
+        frame.destination = &destinationAt(*frame.transition, path, frames.size());
         frame.name = nextStepName();
         frame.timer = firstTimer(*frame.transition, step.transition);
         requireDeterministicTimers(model_, step.transition);
@@ -92,11 +118,94 @@ Expolynomial ConversionContext::applyCompetitors(const Expolynomial& expression,
     return result;
 }
 
-// A competitor is a single-timer transition of a state the path leaves whose timer does not fire
-// there. Per timer, the table keeps the latest competitor and the step that offered it; its
-// survival is counted once, at that step, when the timer is next restarted or the path ends.
-// A timer that fires, or a later step that offers it again, drops the older entry: surviving the
-// later step implies surviving the earlier one.
+namespace {
+
+// The walk's view of the timer ages along a path, kept only to tell which transitions with
+// several timers are enabled at each step: ages include the delays on entering the start state
+// (0 where unknown), and a deterministic firing ages the timers by its known remaining time, so
+// that remaining times compare as the walk compares them. Nothing here fails: an age that is
+// missing makes a transition not enabled, and the path's own steps report the error.
+class WalkAges {
+public:
+    WalkAges(const Gsms& model, std::uint64_t start) : model_(model), ages_(model.timerCount()) {
+        const GsmsState& state = model.state(start);
+        for (std::size_t position = 0; position < state.activeTimers.size(); ++position) {
+            const std::uint64_t timer = state.activeTimers[position];
+            if (timer < ages_.size()) ages_[timer].emplace(model.delayOf(start, timer).value_or(RationalZero));
+        }
+    }
+
+    // The transitions with several timers of `state`, other than `fired`, that are enabled: all
+    // timers deterministic and running with one remaining time, none taken by a transition with
+    // several timers met before it (the walk meets them from the end of the outgoing list).
+    std::vector<std::uint64_t> enabledJoined(std::uint64_t state, std::uint64_t fired) const {
+        std::vector<bool> marked(ages_.size());
+        std::vector<std::uint64_t> enabled;
+        const std::vector<std::uint64_t>& outgoing = model_.outgoingOf(state);
+        for (auto it = outgoing.rbegin(); it != outgoing.rend(); ++it) {
+            if (*it >= model_.transitionCount()) continue;
+            const GsmsTransition& transition = model_.transition(*it);
+            if (transition.timers.size() < 2) continue;
+            std::optional<LinearForm> common;
+            bool together = true;
+            for (std::uint64_t timer : transition.timers) {
+                const std::optional<LinearForm> left = remaining(timer);
+                if (!left || marked[timer] || (common && *left != *common)) {
+                    together = false;
+                    break;
+                }
+                common = left;
+            }
+            if (!together) continue;
+            for (std::uint64_t timer : transition.timers) marked[timer] = true;
+            if (*it != fired) enabled.push_back(*it);
+        }
+        return enabled;
+    }
+
+    // The ages after `transition` fires and `destination` restarts its timers.
+    void fire(const GsmsTransition& transition, const GsmsDestination& destination) {
+        std::optional<LinearForm> elapsed;
+        if (!transition.timers.empty()) elapsed = remaining(transition.timers.front());
+        if (!elapsed) elapsed.emplace(variableName(fresh_++));
+        for (std::optional<LinearForm>& age : ages_)
+            if (age) addInPlace(*age, *elapsed);
+        for (std::uint64_t timer : transition.timers)
+            if (timer < ages_.size()) ages_[timer].reset();
+        for (std::uint64_t timer : destination.restartedTimers)
+            if (timer < ages_.size()) ages_[timer].emplace();
+    }
+
+private:
+    std::optional<LinearForm> remaining(std::uint64_t timer) const {
+        if (timer >= ages_.size() || !ages_[timer]) return std::nullopt;
+        const std::optional<Rational> delay = model_.timer(timer).fixedDelay();
+        if (!delay) return std::nullopt;
+        return subtract(LinearForm(*delay), *ages_[timer]);
+    }
+
+    const Gsms& model_;
+    TimerAges ages_;
+    std::uint64_t fresh_ = 0;
+};
+
+bool sharesATimer(const GsmsTransition& transition, const std::vector<std::uint64_t>& timers) {
+    for (std::uint64_t timer : transition.timers)
+        if (std::find(timers.begin(), timers.end(), timer) != timers.end()) return true;
+    return false;
+}
+
+}  // namespace
+
+// A competitor is a transition of a state the path leaves that does not fire there: a
+// single-timer transition whose timer keeps running, or an enabled transition with several
+// (deterministic) timers, which survives the step exactly when the step ends before their common
+// remaining time. Per timer, and per transition with several timers, the table keeps the latest
+// offer and the step that made it; its survival is counted once, at that step, when a timer of it
+// is next restarted or the path ends. A timer that fires, or a later step that offers the same
+// expiry again, drops the older entry: surviving the later step implies surviving the earlier
+// one. A single-timer transition whose timer is taken by an enabled transition with several
+// timers can never fire; the joined transition carries its survival.
 std::set<ConversionContext::Competitor> ConversionContext::competitors(const Path& path) const {
     struct Entry {
         std::uint64_t transition = 0;
@@ -104,25 +213,52 @@ std::set<ConversionContext::Competitor> ConversionContext::competitors(const Pat
         bool pending = false;
     };
     std::vector<Entry> table(model_.timerCount());
+    std::map<std::uint64_t, Entry> joined;  // by transition
     std::set<Competitor> result;
+    std::optional<WalkAges> walk;
     for (std::size_t k = 0; k < path.size(); ++k) {
         const GsmsTransition& fired = model_.transition(path[k].transition);
-        const GsmsDestination& destination = destinationOf(fired, path[k]);
+        const GsmsDestination& destination = destinationAt(fired, path, k);
+        if (!walk) walk.emplace(model_, fired.source);
+        const std::vector<std::uint64_t> enabledJoined = walk->enabledJoined(fired.source, path[k].transition);
+        std::vector<std::uint64_t> takenTimers;
+        for (std::uint64_t competitor : enabledJoined) {
+            const GsmsTransition& other = model_.transition(competitor);
+            joined[competitor] = {competitor, k, true};
+            for (std::uint64_t timer : other.timers) {
+                table.at(timer).pending = false;
+                takenTimers.push_back(timer);
+            }
+        }
         for (std::uint64_t competitor : model_.outgoingOf(fired.source)) {
             if (competitor == path[k].transition) continue;
             const GsmsTransition& other = model_.transition(competitor);
             if (other.timers.size() >= 2) continue;
-            table.at(firstTimer(other, competitor)) = {competitor, k, true};
+            const std::uint64_t timer = firstTimer(other, competitor);
+            if (std::find(takenTimers.begin(), takenTimers.end(), timer) != takenTimers.end()) continue;
+            table.at(timer) = {competitor, k, true};
+            for (auto& [index, entry] : joined)
+                if (entry.pending && sharesATimer(model_.transition(index), {timer})) entry.pending = false;
         }
         for (std::uint64_t timer : fired.timers) table.at(timer).pending = false;
+        for (auto& [index, entry] : joined)
+            if (entry.pending && sharesATimer(model_.transition(index), fired.timers)) entry.pending = false;
         for (std::uint64_t timer : destination.restartedTimers) {
             Entry& entry = table.at(timer);
             if (!entry.pending) continue;
             result.insert({entry.step, entry.transition});
             entry.pending = false;
         }
+        for (auto& [index, entry] : joined) {
+            if (!entry.pending || !sharesATimer(model_.transition(index), destination.restartedTimers)) continue;
+            result.insert({entry.step, entry.transition});
+            entry.pending = false;
+        }
+        walk->fire(fired, destination);
     }
     for (const Entry& entry : table)
+        if (entry.pending) result.insert({entry.step, entry.transition});
+    for (const auto& [index, entry] : joined)
         if (entry.pending) result.insert({entry.step, entry.transition});
     return result;
 }

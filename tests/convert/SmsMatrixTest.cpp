@@ -143,7 +143,8 @@ TEST(SmsMatrix, FiringAgesTheRunningTimers) {
 TEST(SmsMatrix, RowsSumToOneAtLargeTimes) {
     for (const char* name : {"examples/machine.gsms", "examples/maintenance.gsms", "examples/redundant.gsms",
                              "redundant3-deterministic.gsms", "redundant3-uniform.gsms", "race.gsms",
-                             "lone-heaviside.gsms", "one-step.gsms", "joined-deterministic.gsms"}) {
+                             "lone-heaviside.gsms", "one-step.gsms", "joined-deterministic.gsms",
+                             "examples/assembly.gsms", "joined-outruns-uniform.gsms", "tie-unreachable.gsms"}) {
         const Gsms model = konvModel(name);
         ConversionContext context(model);
         const KernelMatrix kernel = context.computeSmsMatrix(0, 0, false);
