@@ -82,6 +82,7 @@ public:
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
     void add(Term term) {
+        countProducedTerm();
         if (hasConstantShape(term)) {
             markConstantSlot();
             constantSum_ += term.coefficient;
@@ -229,7 +230,7 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     const bool hasConstant = !isZeroValue(replacement.constant);
     const auto& variables = replacement.variables;
     const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
-    if (compositionsExceed(exponent, parts, termLimit())) throw TermLimitExceeded(termLimit());
+    if (compositionsExceed(exponent, parts, termLimit())) throw TermLimitExceeded(termLimit(), false);
     for (const auto& composition : compositions(exponent, parts)) {
         Term produced = substituted;
         produced.coefficient *= composition.coefficient;
