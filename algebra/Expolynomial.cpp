@@ -1,6 +1,7 @@
 #include "algebra/Expolynomial.hpp"
 
 #include "algebra/Combinatorics.hpp"
+#include "algebra/TermLimit.hpp"
 
 #include <boost/container_hash/hash.hpp>
 
@@ -81,11 +82,13 @@ public:
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
     void add(Term term) {
+        countProducedTerm();
         if (hasConstantShape(term)) {
             markConstantSlot();
             constantSum_ += term.coefficient;
             return;
         }
+        requireWithinTermLimit(leaders_.size() + 1);
         hashes_.push_back(shapeHash(term));
         leaders_.push_back(std::move(term));
         auto [leader, inserted] = leaderIndex_.insert(leaders_.size() - 1);
@@ -179,6 +182,21 @@ Rational power(const Rational& base, unsigned exponent) {
                     pow(boost::multiprecision::denominator(base), exponent));
 }
 
+// Whether the compositions of n into m parts, binomial(n + m - 1, m - 1) of them, are more than
+// `limit`; counted without the binomial table, whose rows a large n would make huge.
+bool compositionsExceed(unsigned n, unsigned m, std::size_t limit) {
+    if (m < 2) return false;
+    // binomial(top, r) with r the smaller of m - 1 and n, so that the running products only grow.
+    const BigInt top = BigInt(n) + m - 1;
+    const unsigned r = std::min(m - 1, n);
+    BigInt count = 1;
+    for (unsigned i = 0; i < r; ++i) {
+        count = count * (top - i) / (i + 1);  // exact: a product of i + 1 consecutive integers over (i + 1)!
+        if (count > limit) return true;
+    }
+    return false;
+}
+
 bool mentions(const LinearForm& form, std::string_view variable) {
     return findValue(form.variables, variable) != nullptr;
 }
@@ -212,6 +230,7 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     const bool hasConstant = !isZeroValue(replacement.constant);
     const auto& variables = replacement.variables;
     const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
+    if (compositionsExceed(exponent, parts, termLimit())) throw TermLimitExceeded(termLimit(), false);
     for (const auto& composition : compositions(exponent, parts)) {
         Term produced = substituted;
         produced.coefficient *= composition.coefficient;

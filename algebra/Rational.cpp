@@ -1,5 +1,7 @@
 #include "algebra/Rational.hpp"
 
+#include "algebra/MessageText.hpp"
+
 #include <stdexcept>
 
 const Rational RationalZero{0};
@@ -8,7 +10,7 @@ const Rational RationalOne{1};
 namespace {
 
 [[noreturn]] void throwUnparsable(std::string_view text) {
-    throw std::runtime_error("Could not parse the string \"" + std::string(text) +
+    throw std::runtime_error("Could not parse the string \"" + messageText(text) +
                              "\" as a valid rational number.");
 }
 

@@ -49,8 +49,8 @@ void requireDeterministicTimers(const Gsms& model, std::uint64_t transition) {
                                         " has several timers, so all its timers must be deterministic");
 }
 
-ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength)
-    : model_(model), maxPathLength_(maxPathLength) {
+ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms)
+    : model_(model), maxPathLength_(maxPathLength), maxTerms_(maxTerms) {
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);
@@ -58,13 +58,26 @@ ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLengt
     }
 }
 
+void ConversionContext::requireMatrixWithinTermLimit(std::uint64_t size) const {
+    // Every entry holds at least one term: the matrix alone must fit the budget.
+    if (size != 0 && size > maxTerms_ / size)
+        throw std::invalid_argument("The kernel of " + std::to_string(size) + " states would have " +
+                                    (BigInt(size) * size).str() + " entries, more than the limit of " +
+                                    std::to_string(maxTerms_) + " terms");
+}
+
 KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated) {
+    return withinTermLimit([&] { return walkSmsMatrix(timeBound, threshold, collectTruncated); });
+}
+
+KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated) {
     timeBound_ = timeBound;
     threshold_ = threshold;
     collectTruncated_ = collectTruncated;
     walkCounter_ = 0;
     pathsWalked_ = 0;
     const std::uint64_t size = smsCount_ + (collectTruncated ? 1 : 0);
+    requireMatrixWithinTermLimit(size);
     matrix_.assign(size, std::vector<Expolynomial>(size));
 
     stops_.assign(model_.stateCount(), false);
@@ -80,6 +93,10 @@ KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, doub
 }
 
 RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+    return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
+}
+
+RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
     timeBound_ = 0;
     threshold_ = 0;
     collectTruncated_ = false;
@@ -97,6 +114,8 @@ RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
         process.states.push_back(state);
     }
     const std::size_t size = process.states.size();
+    requireMatrixWithinTermLimit(size);
+    requireMatrixWithinTermLimit(std::max<std::uint64_t>(size, model_.stateCount()));
     matrix_.assign(size, std::vector<Expolynomial>(size));
     process.sojourn.assign(size, std::vector<Expolynomial>(model_.stateCount()));
     sojourn_ = &process.sojourn;
@@ -138,7 +157,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
             throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
-        expression = pathExpression(path);
+        expression = expressionOf(path);
         ++pathsWalked_;
         if (stops_[state]) {
             addTo(columns_[state], expression);
@@ -258,7 +277,7 @@ bool ConversionContext::canFire(Path& path, std::uint64_t transition) {
     if (destinations == 0) return true;
     for (std::uint64_t position = 0; position < destinations; ++position) {
         path.push_back({transition, position});
-        const bool possible = !pathExpression(path).isZero();
+        const bool possible = !expressionOf(path).isZero();
         path.pop_back();
         if (possible) return true;
     }

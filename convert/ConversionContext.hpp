@@ -12,6 +12,7 @@
 #include "algebra/Expolynomial.hpp"
 #include "algebra/LinearForm.hpp"
 #include "algebra/Rational.hpp"
+#include "algebra/TermLimit.hpp"
 #include "distributions/Distribution.hpp"
 #include "gsms/Gsms.hpp"
 
@@ -20,6 +21,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -63,8 +65,10 @@ public:
     // shallow, and a cycle of states outside the SMS cannot be walked without end.
     static constexpr std::size_t DefaultMaxPathLength = 1000;
 
-    // Numbers the states of the SMS in index order.
-    explicit ConversionContext(const Gsms& model, std::size_t maxPathLength = DefaultMaxPathLength);
+    // Numbers the states of the SMS in index order. No expression of the computation may hold
+    // more than `maxTerms` terms, and the kernel no more entries.
+    explicit ConversionContext(const Gsms& model, std::size_t maxPathLength = DefaultMaxPathLength,
+                               std::size_t maxTerms = DefaultTermLimit);
     ConversionContext(const ConversionContext&) = delete;
     ConversionContext& operator=(const ConversionContext&) = delete;
 
@@ -106,6 +110,13 @@ private:
     using Competitor = std::pair<std::size_t, std::uint64_t>;  // (step, transition)
 
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    // Runs `compute` with the term budget, and says what to do when an expression outgrows it.
+    template <typename Compute>
+    auto withinTermLimit(Compute compute);
+    void requireMatrixWithinTermLimit(std::uint64_t size) const;
+    KernelMatrix walkSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
+    RenewalProcess walkRenewalProcess(bool downStatesAbsorb);
+    Expolynomial expressionOf(const Path& path);
     void walkRow(std::uint64_t state);
     // Adds to the sojourn row the probability of being in `state` at the end of `path`
     // (`reached`: the path's expression) with none of the `enabled` transitions fired yet.
@@ -133,6 +144,7 @@ private:
 
     const Gsms& model_;
     const std::size_t maxPathLength_;
+    const std::size_t maxTerms_;
     std::vector<std::uint64_t> smsIndex_;
     std::uint64_t smsCount_ = 0;
 
@@ -156,3 +168,15 @@ private:
     std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
     bool lastStepFiresOnly_ = false;          // see firedExpression
 };
+
+template <typename Compute>
+auto ConversionContext::withinTermLimit(Compute compute) {
+    const TermLimitScope budget(maxTerms_);
+    try {
+        return compute();
+    } catch (const TermLimitExceeded& e) {
+        throw std::invalid_argument(std::string(e.what()) +
+                                    "; give a positive time bound and threshold so that long paths are cut off, "
+                                    "a shorter path, or a higher term limit");
+    }
+}

@@ -43,7 +43,7 @@ const GsmsDestination& ConversionContext::destinationAt(const GsmsTransition& tr
 Expolynomial ConversionContext::firedExpression(const Path& path) {
     lastStepFiresOnly_ = true;
     try {
-        Expolynomial fired = pathExpression(path);
+        Expolynomial fired = expressionOf(path);
         lastStepFiresOnly_ = false;
         return fired;
     } catch (...) {
@@ -53,6 +53,13 @@ Expolynomial ConversionContext::firedExpression(const Path& path) {
 }
 
 Expolynomial ConversionContext::pathExpression(const Path& path) {
+    if (path.size() > maxPathLength_)
+        throw std::invalid_argument("The path has " + std::to_string(path.size()) + " steps, more than the limit of " +
+                                    std::to_string(maxPathLength_));
+    return withinTermLimit([&] { return expressionOf(path); });
+}
+
+Expolynomial ConversionContext::expressionOf(const Path& path) {
     if (path.empty()) throw std::out_of_range("The path has no steps");
     startState_ = model_.transition(path.front().transition).source;
     competitors_ = competitors(path);

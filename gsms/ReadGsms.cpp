@@ -3,9 +3,9 @@
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
 #include "distributions/Uniform.hpp"
+#include "algebra/MessageText.hpp"
 
 #include <charconv>
-#include <map>
 #include <optional>
 #include <string_view>
 #include <system_error>
@@ -39,7 +39,10 @@ std::string ofDestination(std::uint64_t j, std::uint64_t i) {
     return " of destination " + std::to_string(j) + ofTransition(i);
 }
 
-[[noreturn]] void throwParseError() { throw std::invalid_argument("Error during parsing of GSMS file"); }
+// The parse error, with what was wrong and where.
+[[noreturn]] void throwParseError(const std::string& detail) {
+    throw std::invalid_argument("Error during parsing of GSMS file: " + detail);
+}
 
 // Reads the lexical items of the format from a stream buffer, keeping count of lines so
 // that a failure can say where it happened. `item` names what is being read, as in
@@ -47,6 +50,9 @@ std::string ofDestination(std::uint64_t j, std::uint64_t i) {
 class ItemReader {
 public:
     explicit ItemReader(std::istream& in) : buf_(in.rdbuf()) {}
+
+    // The line the next item starts on, once whitespace is skipped.
+    std::uint64_t line() const { return line_; }
 
     // Longest run of non-whitespace after any whitespace.
     std::string word(const std::string& item) {
@@ -161,14 +167,20 @@ private:
     bool afterLineFeed_ = false;
 };
 
+// The number of parameters of each kind of timer.
+std::optional<std::size_t> parameterCount(std::string_view kind) {
+    if (kind == "Deg" || kind == "Exp") return 1;
+    if (kind == "Uni") return 2;
+    return std::nullopt;
+}
+
 std::unique_ptr<Distribution> makeTimer(const std::string& kind, const std::vector<Rational>& parameters) {
-    static const std::map<std::string, std::size_t, std::less<>> parameterCounts{{"Deg", 1}, {"Uni", 2}, {"Exp", 1}};
-    auto expected = parameterCounts.find(kind);
-    if (expected == parameterCounts.end() || expected->second != parameters.size()) throwParseError();
     if (kind == "Deg") return std::make_unique<Degenerate>(parameters[0]);
     if (kind == "Uni") return std::make_unique<Uniform>(parameters[0], parameters[1]);
     return std::make_unique<Exponential>(parameters[0]);
 }
+
+std::string atLine(std::uint64_t line) { return " at line " + std::to_string(line); }
 
 void readStates(ItemReader& reader, Gsms& model) {
     // No room is reserved from the count: a file may claim far more states than it holds.
@@ -190,8 +202,21 @@ void readTimers(ItemReader& reader, Gsms& model) {
     const std::uint64_t count = reader.count("the number of timers");
     for (std::uint64_t i = 0; i < count; ++i) {
         const std::string kind = reader.word("the kind" + ofTimer(i));
+        const std::uint64_t kindLine = reader.line();
+        // The kind is judged before its parameters are read: after a wrong count the reader is
+        // out of step, and the line it stands on says more than a parameter that fails to parse.
+        const std::optional<std::size_t> expected = parameterCount(kind);
+        if (!expected)
+            throwParseError("the kind" + ofTimer(i) + atLine(kindLine) + " is \"" + messageText(kind, 40) +
+                            "\"; it must be Exp, Deg or Uni");
         reader.skipAll();
+        const std::uint64_t parametersLine = reader.line();
         const std::vector<Rational> parameters = reader.rationalList("the parameters" + ofTimer(i));
+        if (parameters.size() != *expected)
+            throwParseError(kind + " timer " + std::to_string(i) + atLine(parametersLine) + " needs " +
+                            std::to_string(*expected) + (*expected == 1 ? " parameter" : " parameters") +
+                            " (a numerator and a denominator each), but " + std::to_string(parameters.size()) +
+                            (parameters.size() == 1 ? " was" : " were") + " given");
         model.addTimer(*makeTimer(kind, parameters));
     }
 }
@@ -207,8 +232,13 @@ void readTransitions(ItemReader& reader, Gsms& model) {
         for (std::uint64_t j = 0; j < destinations; ++j) {
             const std::uint64_t target = reader.count("the target" + ofDestination(j, i));
             reader.skipAll();
+            const std::uint64_t probabilityLine = reader.line();
             std::vector<Rational> probability = reader.rationalList("the probability" + ofDestination(j, i));
-            if (probability.size() != 1) throwParseError();
+            if (probability.size() != 1)
+                throwParseError("the probability" + ofDestination(j, i) + atLine(probabilityLine) +
+                                " must be one value (a numerator and a denominator), but " +
+                                std::to_string(probability.size()) + (probability.size() == 1 ? " was" : " were") +
+                                " given");
             model.addDestination(transition, target, std::move(probability[0]),
                                  reader.indexList("the restarted timers" + ofDestination(j, i)));
         }

@@ -69,4 +69,20 @@ TEST(Rational, FromTextsDividesExactly) {
     }
 }
 
+TEST(Rational, ParseErrorShowsTheWholeTextSafely) {
+    // A NUL or a control byte would cut or garble the message; an oversized text is shortened.
+    const auto message = [](std::string_view text) {
+        try {
+            parseRational(text);
+        } catch (const std::runtime_error& e) {
+            return std::string(e.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message(std::string_view("1\0" "2", 3)), "Could not parse the string \"1\\x002\" as a valid rational number.");
+    EXPECT_EQ(message("3\n\xE9"), "Could not parse the string \"3\\x0A\\xE9\" as a valid rational number.");
+    const std::string shown = message(std::string(100000, '7') + "x");
+    EXPECT_EQ(shown, "Could not parse the string \"" + std::string(200, '7') + "...\" as a valid rational number.");
+}
+
 }  // namespace

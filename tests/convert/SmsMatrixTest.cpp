@@ -158,3 +158,30 @@ TEST(SmsMatrix, RowsSumToOneAtLargeTimes) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(SmsMatrix, TheComputationKeepsWithinItsBudget) {
+    const Gsms selfLoop = konvModel("self-loop.gsms");
+    const std::string advice =
+        "; give a positive time bound and threshold so that long paths are cut off, a shorter path, or a higher "
+        "term limit";
+    // Without a time bound the walk round the loop never ends; its expressions outgrow the budget.
+    EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 1000, 2000).computeSmsMatrix(0, 0, false); }),
+              "The computation produced more than 20000 terms (10 times the limit of 2000 terms)" + advice);
+    // A long path round the loop, in the path form.
+    Path loops{{0, 0}};
+    for (int i = 0; i < 12; ++i) loops.push_back({1, 0});
+    EXPECT_NE(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 1000, 1000).pathExpression(loops); })
+                  .find(advice),
+              std::string::npos);
+    // The path form has the walk's length limit.
+    EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 12).pathExpression(loops); }),
+              "The path has 13 steps, more than the limit of 12");
+    // The kernel's entries are counted before they are made: 4 states of the SMS, 16 entries.
+    EXPECT_EQ(failure<std::invalid_argument>(
+                  [] { ConversionContext(konvModel("redundant3-uniform.gsms"), 1000, 15).computeSmsMatrix(0, 0, false); }),
+              "The kernel of 4 states would have 16 entries, more than the limit of 15 terms");
+}
+
+}  // namespace

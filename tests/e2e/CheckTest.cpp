@@ -31,8 +31,9 @@ const FailingFile FailingFiles[] = {
     {"initial-state-out-of-range.gsms", "State 2 does not exist"},
     {"no-states.gsms", "State 0 does not exist"},
     // Timers
-    {"timer-kind-unknown.gsms", "Error during parsing of GSMS file"},
-    {"timer-parameter-count.gsms", "Error during parsing of GSMS file"},
+    {"timer-kind-unknown.gsms", "Error during parsing of GSMS file: the kind of timer 0 at line 11 is \"Gamma\"; it must be Exp, Deg or Uni"},
+    {"timer-parameter-count.gsms", "Error during parsing of GSMS file: Uni timer 0 at line 12 needs 2 parameters (a numerator and "
+                                   "a denominator each), but 1 was given"},
     {"exp-rate-zero.gsms", "The rate must be positive"},
     {"deg-delay-negative.gsms", "The delay must be non-negative"},
     {"uni-bounds-reversed.gsms", "Lower bound endpoint must be lesser or equal to upper bound endpoint"},
@@ -43,8 +44,10 @@ const FailingFile FailingFiles[] = {
     {"triggering-timer-out-of-range.gsms", "Timer 5 does not exist"},
     {"target-out-of-range.gsms", "State 3 does not exist"},
     {"restarted-timer-out-of-range.gsms", "Timer 2 does not exist"},
-    {"probability-two-values.gsms", "Error during parsing of GSMS file"},
-    {"probability-missing.gsms", "Error during parsing of GSMS file"},
+    {"probability-two-values.gsms", "Error during parsing of GSMS file: the probability of destination 0 of transition 0 at line 17 "
+                                   "must be one value (a numerator and a denominator), but 2 were given"},
+    {"probability-missing.gsms", "Error during parsing of GSMS file: the probability of destination 0 of transition 0 at line 17 "
+                                 "must be one value (a numerator and a denominator), but 0 were given"},
     {"probability-above-one.gsms", "Probability 3/2 not in range [0, 1]"},
     {"probability-negative.gsms", "Probability -1/2 not in range [0, 1]"},
     // Numbers are decimal text only
@@ -52,6 +55,13 @@ const FailingFile FailingFiles[] = {
     {"hexadecimal.gsms", "Could not parse the string \"0x10\" as a valid rational number."},
     {"denominator-empty.gsms", "Could not parse the string \"5/\" as a valid rational number."},
     {"plus-sign.gsms", "Could not parse the string \"+5\" as a valid rational number."},
+    {"number-with-nul.gsms", "Could not parse the string \"10\\x000\" as a valid rational number."},
+    // Counts beyond what the file holds fail where the reader falls out of step, and say where
+    {"timer-count-beyond-file.gsms",
+     "Error during parsing of GSMS file: the kind of timer 2 at line 14 is \"2\"; it must be Exp, Deg or Uni"},
+    {"destination-count-beyond-file.gsms",
+     "Error during parsing of GSMS file: the probability of destination 1 of transition 0 at line 19 must be one "
+     "value (a numerator and a denominator), but 0 were given"},
 };
 
 class CheckFailure : public testing::TestWithParam<FailingFile> {};

@@ -1,0 +1,75 @@
+#pragma once
+// A budget for the exact computation, in two counts:
+//  - the most terms that any one expolynomial may hold while it is built (memory);
+//  - the most terms that the whole computation may produce (time): a computation whose
+//    expressions stay small can still grow too costly, for example when every step of a long
+//    path substitutes a sum of many variables into powers.
+// Every operation of the algebra adds its terms through one merge, which counts them, so the
+// checks cost a comparison per term; a computation that would grow past the budget fails
+// cleanly instead of exhausting the machine's memory or running for hours.
+//
+// The budget holds for the thread that sets it, for as long as the scope lives; the count of
+// produced terms starts at 0 with each scope, and outside every scope only the size of one
+// expression is limited (by DefaultTermLimit):
+//
+//     TermLimitScope budget(maxTerms);
+//     ... every algebra operation on this thread fails beyond the budget ...
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+
+// Enough for every model and integral we know of, with room to spare; terms of long paths carry
+// many variables and large numbers (a kilobyte or more each), so an expression of this size can
+// take a GB or two.
+inline constexpr std::size_t DefaultTermLimit = 500'000;
+// The produced terms allowed per term of the limit: the default allows 5e6 produced terms, which
+// takes from a few seconds to half a minute depending on the size of the terms (the largest
+// kernel we benchmark, 32 redundant units with uniform repair, produces 3e6 in 4 s).
+inline constexpr std::uint64_t ProducedTermsPerLimitTerm = 10;
+
+// The budget in force on this thread (DefaultTermLimit when no scope sets one).
+std::size_t termLimit();
+
+class TermLimitScope {
+public:
+    // At most `limit` terms in one expression and `limit` * ProducedTermsPerLimitTerm produced.
+    explicit TermLimitScope(std::size_t limit);
+    ~TermLimitScope();
+    TermLimitScope(const TermLimitScope&) = delete;
+    TermLimitScope& operator=(const TermLimitScope&) = delete;
+
+private:
+    std::size_t previousLimit_;
+    std::uint64_t previousProduced_;
+    std::uint64_t previousProducedLimit_;
+};
+
+// An expression grew past the budget, or the computation produced more terms than it allows.
+// The callers that know what the user can change (a time bound, a path, the budget itself) say
+// so in their own message.
+class TermLimitExceeded : public std::length_error {
+public:
+    TermLimitExceeded(std::size_t limit, bool produced);
+    std::size_t limit() const { return limit_; }
+
+private:
+    std::size_t limit_;
+};
+
+namespace term_budget {
+extern thread_local std::size_t limit;
+extern thread_local std::uint64_t produced;
+extern thread_local std::uint64_t producedLimit;  // unlimited outside every scope
+}  // namespace term_budget
+
+// Throws TermLimitExceeded when an expression of `terms` terms is above the budget.
+inline void requireWithinTermLimit(std::size_t terms) {
+    if (terms > term_budget::limit) throw TermLimitExceeded(term_budget::limit, false);
+}
+
+// Counts one produced term; throws TermLimitExceeded once the computation has produced too many.
+inline void countProducedTerm() {
+    if (++term_budget::produced > term_budget::producedLimit)
+        throw TermLimitExceeded(term_budget::limit, true);
+}
