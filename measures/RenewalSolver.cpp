@@ -1,0 +1,195 @@
+#include "measures/RenewalSolver.hpp"
+
+#include "measures/CellBasis.hpp"
+#include "measures/DiscreteKernel.hpp"
+#include "measures/GridSampler.hpp"
+#include "measures/TimeGrid.hpp"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace drova::measures {
+
+namespace {
+
+// The node values of the latest cells, as many as the longest lag needs.
+class CellHistory {
+public:
+    CellHistory(std::size_t depth, Eigen::Index rows, Eigen::Index columns)
+        : cells_(depth + 1, Eigen::MatrixXd::Zero(rows, columns)) {}
+    Eigen::MatrixXd& operator[](std::size_t cell) { return cells_[cell % cells_.size()]; }
+
+private:
+    std::vector<Eigen::MatrixXd> cells_;
+};
+
+std::size_t longestLag(const std::vector<DiscreteEntry>& entries) {
+    std::size_t lag = 0;
+    for (const DiscreteEntry& entry : entries) {
+        for (const PointMass& mass : entry.masses) lag = std::max(lag, mass.lag);
+        for (const DensityPiece& piece : entry.pieces)
+            lag = std::max(lag, piece.startLag + piece.length.value_or(0));
+    }
+    return lag;
+}
+
+// I minus the part of dQ inside the current cell (point masses at u = 0 and the near edges of the
+// pieces that start at 0), as a map of the node values of all unknowns of one cell.
+Eigen::MatrixXd currentCellMatrix(const std::vector<DiscreteEntry>& entries, std::size_t unknowns, std::size_t p) {
+    const Eigen::Index size = static_cast<Eigen::Index>(unknowns * p);
+    Eigen::MatrixXd matrix = Eigen::MatrixXd::Identity(size, size);
+    for (const DiscreteEntry& entry : entries) {
+        auto block = matrix.block(entry.target * p, entry.source * p, p, p);
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag == 0) block.diagonal().array() -= mass.mass;
+        for (const DensityPiece& piece : entry.pieces)
+            if (piece.startLag == 0) block -= piece.nearEdge;
+    }
+    return matrix;
+}
+
+// target += sign * matrix * source, one column at a time: the blocks have a handful of columns
+// (the right-hand sides), for which matrix-vector products are much faster than general ones.
+template <typename Target, typename Source>
+void addProduct(Target&& target, const Eigen::MatrixXd& matrix, const Source& source, double sign = 1.0) {
+    for (Eigen::Index c = 0; c < source.cols(); ++c) target.col(c).noalias() += sign * (matrix * source.col(c));
+}
+
+std::size_t cellOf(const Rational& t, const Rational& h) {
+    const Rational cells = t / h;
+    return BigInt(numerator(cells) / denominator(cells)).convert_to<std::size_t>();
+}
+
+}  // namespace
+
+std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
+                                                      const std::vector<Rational>& times) {
+    const std::size_t unknowns = equation.forcing.size();
+    const std::size_t columns = unknowns == 0 ? 0 : equation.forcing.front().size();
+    std::vector<std::vector<double>> result(times.size(), std::vector<double>(columns, 0.0));
+    if (times.empty() || columns == 0) return result;
+    const Rational horizon = *std::max_element(times.begin(), times.end());
+
+    std::vector<const PiecewiseExpolynomial*> functions;
+    for (const auto& kernelRow : equation.kernel)
+        for (const PiecewiseExpolynomial* entry : kernelRow)
+            if (entry && !entry->isZero()) functions.push_back(entry);
+    for (const auto& forcingRow : equation.forcing)
+        for (const PiecewiseExpolynomial& f : forcingRow) functions.push_back(&f);
+    const Rational h = chooseCellLength(functions, horizon);
+    const std::size_t cellCount = cellOf(horizon, h) + 1;
+    if (cellCount > MaximumCells)
+        throw std::invalid_argument("Reaching t = " + toText(horizon) + " takes " + std::to_string(cellCount) +
+                                    " steps of length " + toText(h) + ", more than the limit of " +
+                                    std::to_string(MaximumCells) +
+                                    ": the model's delays and rates are too far apart for this time");
+
+    const CellBasis basis(NodesPerCell);
+    const std::size_t p = basis.size();
+    std::vector<DiscreteEntry> entries;
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (std::size_t j = 0; j < unknowns; ++j) {
+            const PiecewiseExpolynomial* entry = equation.kernel[i][j];
+            if (entry && !entry->isZero()) entries.push_back(discretiseEntry(*entry, i, j, h, basis));
+        }
+
+    // The current cell's system is the same for every cell: it is inverted once, and each cell
+    // then costs one matrix product. The matrix is I minus a substochastic part, so its inverse is
+    // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
+    const Eigen::FullPivLU<Eigen::MatrixXd> currentCell(currentCellMatrix(entries, unknowns, p));
+    if (!currentCell.isInvertible())
+        throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
+                                    "probability 1, so the process never leaves it");
+    const Eigen::MatrixXd currentCellInverse = currentCell.inverse();
+
+    // Whole-cell sums, one per rate group of every piece.
+    std::vector<std::vector<std::vector<Eigen::MatrixXd>>> sums(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e)
+        for (const DensityPiece& piece : entries[e].pieces) {
+            std::vector<Eigen::MatrixXd> groupSums;
+            for (const RateGroup& group : piece.rateGroups)
+                groupSums.push_back(Eigen::MatrixXd::Zero(group.shift.rows(), columns));
+            sums[e].push_back(std::move(groupSums));
+        }
+
+    std::vector<std::vector<GridSampler>> forcing(unknowns);
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (const PiecewiseExpolynomial& f : equation.forcing[i]) forcing[i].emplace_back(f, h, basis);
+
+    std::vector<std::size_t> order(times.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return times[a] < times[b]; });
+    std::size_t nextOutput = 0;
+
+    const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
+    CellHistory history(longestLag(entries), rows, static_cast<Eigen::Index>(columns));
+    Eigen::MatrixXd rhs(rows, columns), shifted;
+    std::vector<double> nodeValues;
+    std::vector<long double> lagrange;
+
+    for (std::size_t cell = 0; cell < cellCount; ++cell) {
+        for (std::size_t i = 0; i < unknowns; ++i)
+            for (std::size_t c = 0; c < columns; ++c) {
+                forcing[i][c].sample(cell, nodeValues);
+                for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
+            }
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            const DiscreteEntry& entry = entries[e];
+            auto target = rhs.middleRows(entry.target * p, p);
+            for (const PointMass& mass : entry.masses)
+                if (mass.lag >= 1 && cell >= mass.lag)
+                    target += mass.mass * history[cell - mass.lag].middleRows(entry.source * p, p);
+            for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+                const DensityPiece& piece = entry.pieces[k];
+                if (piece.startLag >= 1 && cell >= piece.startLag)
+                    addProduct(target, piece.nearEdge, history[cell - piece.startLag].middleRows(entry.source * p, p));
+                if (piece.length && cell >= piece.startLag + *piece.length)
+                    addProduct(target, piece.farEdge,
+                               history[cell - piece.startLag - *piece.length].middleRows(entry.source * p, p));
+                for (std::size_t g = 0; g < piece.rateGroups.size(); ++g)
+                    addProduct(target, piece.rateGroups[g].combine, sums[e][k][g]);
+            }
+        }
+        history[cell].setZero();
+        addProduct(history[cell], currentCellInverse, rhs);
+
+        // Move the whole-cell sums on to the next cell.
+        for (std::size_t e = 0; e < entries.size(); ++e) {
+            const DiscreteEntry& entry = entries[e];
+            for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+                const DensityPiece& piece = entry.pieces[k];
+                for (std::size_t g = 0; g < piece.rateGroups.size(); ++g) {
+                    const RateGroup& group = piece.rateGroups[g];
+                    Eigen::MatrixXd& sum = sums[e][k][g];
+                    shifted.setZero(sum.rows(), sum.cols());
+                    addProduct(shifted, group.shift, sum);
+                    sum.swap(shifted);
+                    if (cell >= piece.startLag)
+                        addProduct(sum, group.enter, history[cell - piece.startLag].middleRows(entry.source * p, p));
+                    if (piece.length && cell + 1 >= piece.startLag + *piece.length)
+                        addProduct(sum, group.leave,
+                                   history[cell + 1 - piece.startLag - *piece.length].middleRows(entry.source * p, p),
+                                   -1.0);
+                }
+            }
+        }
+
+        // The requested times in this cell, from its polynomial.
+        while (nextOutput < order.size() && cellOf(times[order[nextOutput]], h) == cell) {
+            const std::size_t k = order[nextOutput++];
+            const long double y = ((times[k] - Rational(cell) * h) / h).convert_to<long double>();
+            basis.lagrangeValues(y, lagrange);
+            for (std::size_t c = 0; c < columns; ++c) {
+                long double value = 0;
+                for (std::size_t l = 0; l < p; ++l) value += lagrange[l] * history[cell](row * p + l, c);
+                result[k][c] = static_cast<double>(value);
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace drova::measures
