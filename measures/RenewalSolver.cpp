@@ -58,6 +58,42 @@ void addProduct(Target&& target, const Eigen::MatrixXd& matrix, const Source& so
     for (Eigen::Index c = 0; c < source.cols(); ++c) target.col(c).noalias() += sign * (matrix * source.col(c));
 }
 
+// A block of the inverse of the current cell's matrix: how the right-hand side of unknown
+// `source` enters the solution of unknown `target`.
+struct InverseBlock {
+    std::size_t target;
+    std::size_t source;
+    Eigen::MatrixXd matrix;
+};
+
+// The blocks of the inverse that are not zero. Block (i, j) of (I - A)^(-1) = I + A + A^2 + ...
+// vanishes unless j can be reached from i through the blocks of A (the transitions possible
+// within one cell), and most transitions of a model take some minimum time; so the inverse is
+// applied block by block, which makes the cost per cell grow with the number of transitions
+// rather than with the square of the number of states.
+std::vector<InverseBlock> blocksOfInverse(const Eigen::MatrixXd& inverse, const std::vector<DiscreteEntry>& entries,
+                                          std::size_t unknowns, std::size_t p) {
+    std::vector<std::vector<bool>> reaches(unknowns, std::vector<bool>(unknowns, false));
+    for (std::size_t i = 0; i < unknowns; ++i) reaches[i][i] = true;
+    for (const DiscreteEntry& entry : entries) {
+        const bool withinCell = std::any_of(entry.masses.begin(), entry.masses.end(),
+                                            [](const PointMass& mass) { return mass.lag == 0; }) ||
+                                std::any_of(entry.pieces.begin(), entry.pieces.end(),
+                                            [](const DensityPiece& piece) { return piece.startLag == 0; });
+        if (withinCell) reaches[entry.target][entry.source] = true;
+    }
+    for (std::size_t k = 0; k < unknowns; ++k)  // transitive closure
+        for (std::size_t i = 0; i < unknowns; ++i)
+            if (reaches[i][k])
+                for (std::size_t j = 0; j < unknowns; ++j)
+                    if (reaches[k][j]) reaches[i][j] = true;
+    std::vector<InverseBlock> blocks;
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (std::size_t j = 0; j < unknowns; ++j)
+            if (reaches[i][j]) blocks.push_back(InverseBlock{i, j, inverse.block(i * p, j * p, p, p)});
+    return blocks;
+}
+
 std::size_t cellOf(const Rational& t, const Rational& h) {
     const Rational cells = t / h;
     return BigInt(numerator(cells) / denominator(cells)).convert_to<std::size_t>();
@@ -103,7 +139,7 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     if (!currentCell.isInvertible())
         throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
                                     "probability 1, so the process never leaves it");
-    const Eigen::MatrixXd currentCellInverse = currentCell.inverse();
+    const std::vector<InverseBlock> currentCellInverse = blocksOfInverse(currentCell.inverse(), entries, unknowns, p);
 
     // Whole-cell sums, one per rate group of every piece.
     std::vector<std::vector<std::vector<Eigen::MatrixXd>>> sums(entries.size());
@@ -154,7 +190,8 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
             }
         }
         history[cell].setZero();
-        addProduct(history[cell], currentCellInverse, rhs);
+        for (const InverseBlock& block : currentCellInverse)
+            addProduct(history[cell].middleRows(block.target * p, p), block.matrix, rhs.middleRows(block.source * p, p));
 
         // Move the whole-cell sums on to the next cell.
         for (std::size_t e = 0; e < entries.size(); ++e) {
