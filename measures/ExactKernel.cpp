@@ -26,6 +26,13 @@ ExactKernel::ExactKernel(const SemiMarkovModel& model) {
             embedded_[i].push_back(*limit);
             entries_[i].push_back(std::move(entry));
         }
+        // Q_i(infinity) > 1 cannot be a probability; such a row would give negative probabilities of
+        // never failing and probabilities above 1, so it is refused rather than clamped away.
+        const ExactValue excess = rowSum(i) - ExactValue(Rational(1));
+        if (!excess.isZero() && excess.approximate() > 0)
+            throw std::invalid_argument("The kernel row of " + describeState(model, i) + " sums to " +
+                                        std::to_string(rowSum(i).toDouble()) +
+                                        " at infinity, more than 1: it is not a probability distribution");
     }
 }
 

@@ -16,7 +16,8 @@ namespace drova::measures {
 class ExactKernel {
 public:
     // Converts every entry; throws std::invalid_argument for an entry that is not a function of t
-    // alone, is not right-continuous, or does not settle to a limit as t grows.
+    // alone, is not right-continuous, or does not settle to a limit as t grows, and for a row
+    // whose limits add up to more than 1.
     explicit ExactKernel(const SemiMarkovModel& model);
 
     std::size_t size() const { return entries_.size(); }

@@ -39,10 +39,10 @@ FailureCurve failureProbability(const SemiMarkovModel& model, const std::vector<
             earliestFailure = earliest[j];
     curve.earliestFailure = *earliestFailure;
 
-    // The equations over the states that may fail.
+    // The equations over the states that may fail and can be entered (through up states).
     std::vector<std::size_t> unknowns;
     for (std::size_t i = 0; i < n; ++i)
-        if (passage.mayFail[i]) unknowns.push_back(i);
+        if (passage.mayFail[i] && earliest[i]) unknowns.push_back(i);
     RenewalEquation equation;
     for (std::size_t i : unknowns) {
         std::vector<const PiecewiseExpolynomial*> row;

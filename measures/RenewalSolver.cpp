@@ -99,6 +99,66 @@ std::size_t cellOf(const Rational& t, const Rational& h) {
     return BigInt(numerator(cells) / denominator(cells)).convert_to<std::size_t>();
 }
 
+// The whole-cell sums of every rate group of every piece of every entry: sums[e][k][g].
+using WholeCellSums = std::vector<std::vector<std::vector<Eigen::MatrixXd>>>;
+
+WholeCellSums zeroSums(const std::vector<DiscreteEntry>& entries, Eigen::Index columns) {
+    WholeCellSums sums(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e)
+        for (const DensityPiece& piece : entries[e].pieces) {
+            std::vector<Eigen::MatrixXd> groupSums;
+            for (const RateGroup& group : piece.rateGroups)
+                groupSums.push_back(Eigen::MatrixXd::Zero(group.shift.rows(), columns));
+            sums[e].push_back(std::move(groupSums));
+        }
+    return sums;
+}
+
+// rhs += the convolutions over the earlier cells (and over the whole-cell sums) at the nodes of
+// `cell`: everything but the part of dQ within the cell itself.
+void addEarlierCells(const std::vector<DiscreteEntry>& entries, const WholeCellSums& sums, CellHistory& history,
+                     std::size_t cell, std::size_t p, Eigen::MatrixXd& rhs) {
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const DiscreteEntry& entry = entries[e];
+        auto target = rhs.middleRows(entry.target * p, p);
+        const auto source = [&](std::size_t lag) { return history[cell - lag].middleRows(entry.source * p, p); };
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag >= 1 && cell >= mass.lag) target += mass.mass * source(mass.lag);
+        for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+            const DensityPiece& piece = entry.pieces[k];
+            if (piece.startLag >= 1 && cell >= piece.startLag) addProduct(target, piece.nearEdge, source(piece.startLag));
+            if (piece.length && cell >= piece.startLag + *piece.length)
+                addProduct(target, piece.farEdge, source(piece.startLag + *piece.length));
+            for (std::size_t g = 0; g < piece.rateGroups.size(); ++g)
+                addProduct(target, piece.rateGroups[g].combine, sums[e][k][g]);
+        }
+    }
+}
+
+// Moves the whole-cell sums from `cell` to `cell` + 1, once `cell` is solved: shift every sum by
+// one cell, add the cell entering each window and subtract the one leaving it.
+void advanceSums(const std::vector<DiscreteEntry>& entries, WholeCellSums& sums, CellHistory& history,
+                 std::size_t cell, std::size_t p) {
+    Eigen::MatrixXd shifted;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const DiscreteEntry& entry = entries[e];
+        const auto source = [&](std::size_t c) { return history[c].middleRows(entry.source * p, p); };
+        for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+            const DensityPiece& piece = entry.pieces[k];
+            for (std::size_t g = 0; g < piece.rateGroups.size(); ++g) {
+                const RateGroup& group = piece.rateGroups[g];
+                Eigen::MatrixXd& sum = sums[e][k][g];
+                shifted.setZero(sum.rows(), sum.cols());
+                addProduct(shifted, group.shift, sum);
+                sum.swap(shifted);
+                if (cell >= piece.startLag) addProduct(sum, group.enter, source(cell - piece.startLag));
+                if (piece.length && cell + 1 >= piece.startLag + *piece.length)
+                    addProduct(sum, group.leave, source(cell + 1 - piece.startLag - *piece.length), -1.0);
+            }
+        }
+    }
+}
+
 }  // namespace
 
 std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
@@ -133,24 +193,22 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
         }
 
     // The current cell's system is the same for every cell: it is inverted once, and each cell
-    // then costs one matrix product. The matrix is I minus a substochastic part, so its inverse is
+    // then costs matrix products. The matrix is I minus a substochastic part, so its inverse is
     // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
     const Eigen::FullPivLU<Eigen::MatrixXd> currentCell(currentCellMatrix(entries, unknowns, p));
     if (!currentCell.isInvertible())
         throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
                                     "probability 1, so the process never leaves it");
-    const std::vector<InverseBlock> currentCellInverse = blocksOfInverse(currentCell.inverse(), entries, unknowns, p);
+    const std::vector<InverseBlock> inverse = blocksOfInverse(currentCell.inverse(), entries, unknowns, p);
 
-    // Whole-cell sums, one per rate group of every piece.
-    std::vector<std::vector<std::vector<Eigen::MatrixXd>>> sums(entries.size());
-    for (std::size_t e = 0; e < entries.size(); ++e)
-        for (const DensityPiece& piece : entries[e].pieces) {
-            std::vector<Eigen::MatrixXd> groupSums;
-            for (const RateGroup& group : piece.rateGroups)
-                groupSums.push_back(Eigen::MatrixXd::Zero(group.shift.rows(), columns));
-            sums[e].push_back(std::move(groupSums));
-        }
-
+    const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
+    const std::size_t depth = std::min(longestLag(entries), cellCount);
+    if ((depth + 1) * unknowns * p * columns > MaximumHistoryValues)
+        throw std::invalid_argument("The kernel's longest delay or piece spans " + std::to_string(depth) +
+                                    " steps of length " + toText(h) +
+                                    ", too many to keep: the model's delays and rates are too far apart");
+    CellHistory history(depth, rows, static_cast<Eigen::Index>(columns));
+    WholeCellSums sums = zeroSums(entries, static_cast<Eigen::Index>(columns));
     std::vector<std::vector<GridSampler>> forcing(unknowns);
     for (std::size_t i = 0; i < unknowns; ++i)
         for (const PiecewiseExpolynomial& f : equation.forcing[i]) forcing[i].emplace_back(f, h, basis);
@@ -160,59 +218,20 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return times[a] < times[b]; });
     std::size_t nextOutput = 0;
 
-    const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
-    CellHistory history(longestLag(entries), rows, static_cast<Eigen::Index>(columns));
-    Eigen::MatrixXd rhs(rows, columns), shifted;
+    Eigen::MatrixXd rhs(rows, columns);
     std::vector<double> nodeValues;
     std::vector<long double> lagrange;
-
     for (std::size_t cell = 0; cell < cellCount; ++cell) {
         for (std::size_t i = 0; i < unknowns; ++i)
             for (std::size_t c = 0; c < columns; ++c) {
                 forcing[i][c].sample(cell, nodeValues);
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            const DiscreteEntry& entry = entries[e];
-            auto target = rhs.middleRows(entry.target * p, p);
-            for (const PointMass& mass : entry.masses)
-                if (mass.lag >= 1 && cell >= mass.lag)
-                    target += mass.mass * history[cell - mass.lag].middleRows(entry.source * p, p);
-            for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
-                const DensityPiece& piece = entry.pieces[k];
-                if (piece.startLag >= 1 && cell >= piece.startLag)
-                    addProduct(target, piece.nearEdge, history[cell - piece.startLag].middleRows(entry.source * p, p));
-                if (piece.length && cell >= piece.startLag + *piece.length)
-                    addProduct(target, piece.farEdge,
-                               history[cell - piece.startLag - *piece.length].middleRows(entry.source * p, p));
-                for (std::size_t g = 0; g < piece.rateGroups.size(); ++g)
-                    addProduct(target, piece.rateGroups[g].combine, sums[e][k][g]);
-            }
-        }
+        addEarlierCells(entries, sums, history, cell, p, rhs);
         history[cell].setZero();
-        for (const InverseBlock& block : currentCellInverse)
+        for (const InverseBlock& block : inverse)
             addProduct(history[cell].middleRows(block.target * p, p), block.matrix, rhs.middleRows(block.source * p, p));
-
-        // Move the whole-cell sums on to the next cell.
-        for (std::size_t e = 0; e < entries.size(); ++e) {
-            const DiscreteEntry& entry = entries[e];
-            for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
-                const DensityPiece& piece = entry.pieces[k];
-                for (std::size_t g = 0; g < piece.rateGroups.size(); ++g) {
-                    const RateGroup& group = piece.rateGroups[g];
-                    Eigen::MatrixXd& sum = sums[e][k][g];
-                    shifted.setZero(sum.rows(), sum.cols());
-                    addProduct(shifted, group.shift, sum);
-                    sum.swap(shifted);
-                    if (cell >= piece.startLag)
-                        addProduct(sum, group.enter, history[cell - piece.startLag].middleRows(entry.source * p, p));
-                    if (piece.length && cell + 1 >= piece.startLag + *piece.length)
-                        addProduct(sum, group.leave,
-                                   history[cell + 1 - piece.startLag - *piece.length].middleRows(entry.source * p, p),
-                                   -1.0);
-                }
-            }
-        }
+        advanceSums(entries, sums, history, cell, p);
 
         // The requested times in this cell, from its polynomial.
         while (nextOutput < order.size() && cellOf(times[order[nextOutput]], h) == cell) {

@@ -96,6 +96,13 @@ TEST(FailureCases, MalformedKernelsAndOccupancies) {
     EXPECT_EQ(messageOf([&] { timeToFailure(growing); }),
               "Kernel entry (0, 1) does not settle to a limit as t grows, so it is not a distribution function");
 
+    // Two competing transitions that both end up certain: a walk that forgot the competition.
+    SemiMarkovModel overfull = repairable();
+    overfull.kernel[0][0] = sum({term(1, "t", 0, 0, {step("t", 1, -5)})});
+    EXPECT_EQ(messageOf([&] { failureProbability(overfull, {Rational(1)}); }),
+              "The kernel row of state 0 (Up) sums to 2.000000 at infinity, more than 1: it is not a probability "
+              "distribution");
+
     SemiMarkovModel wrongOccupancy = repairable();
     wrongOccupancy.occupancy[0][0] = sum({term(1, "t", -2)});
     EXPECT_EQ(messageOf([&] { steadyState(wrongOccupancy); }),
