@@ -74,9 +74,8 @@ std::optional<SupportedTerm> supportOf(const Term& term, const std::string& what
             if (factor.constant < 0) return std::nullopt;
             continue;
         }
-        if (factor.variables.size() > 1 || factor.variables.front().name != TimeVariable)
-            throwWrongVariable(what, factor.variables.front().name == TimeVariable ? factor.variables.back().name
-                                                                                : factor.variables.front().name);
+        for (const auto& variable : factor.variables)
+            if (variable.name != TimeVariable) throwWrongVariable(what, variable.name);
         // heaviside(c t + d) is 1 for t >= -d/c when c > 0, and for t <= -d/c when c < 0.
         const int c = factor.variables.front().value;
         const Rational edge = -factor.constant / c;

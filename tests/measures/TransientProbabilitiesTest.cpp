@@ -37,14 +37,14 @@ TEST(TransientProbabilities, MarkovKernelMatchesTheMatrixExponential) {
 
 TEST(TransientProbabilities, FollowTheJumpsOfADeterministicInspection) {
     const InspectedMachine machine = inspectedMachine();
-    const Rational horizon(8);
+    const Rational horizon(15, 2);
     // One series per GSMS state s, with forcing E_is (only state s's own sojourn is in s).
     const auto series = [&](std::size_t s) {
         std::vector<Expolynomial> forcing(3, zero());
         forcing[s] = machine.occupancy[s];
         return neumannSeries(machine.kernel, forcing, horizon)[0];
     };
-    const Expolynomial warmupSeries = series(0), upSeries = series(1), downSeries = series(2);
+    const Expolynomial upSeries = series(1), downSeries = series(2);
 
     std::vector<Rational> times = {Rational(1), Rational(3) - Rational(1, 1000000000000), 3, Rational(7, 2)};
     for (int inspection : {5, 7})
@@ -54,7 +54,7 @@ TEST(TransientProbabilities, FollowTheJumpsOfADeterministicInspection) {
     const auto result = transientProbabilities(machine.model, times);
     for (std::size_t k = 0; k < times.size(); ++k) {
         SCOPED_TRACE("t = " + toText(times[k]));
-        const double warmup = valueAt(warmupSeries, times[k]);
+        const double warmup = valueAt(machine.occupancy[0], times[k]);  // nothing returns to the warm-up
         const double up = valueAt(upSeries, times[k]);
         const double down = valueAt(downSeries, times[k]);
         EXPECT_NEAR(warmup + up + down, 1.0, 1e-14);  // the reference is consistent
