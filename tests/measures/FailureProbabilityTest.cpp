@@ -49,7 +49,7 @@ TEST(FailureProbability, MarkovKernelMatchesTheMatrixExponential) {
         if (survival > 1e-15) expectRelativelyClose(curve.reliability[k], static_cast<double>(survival), 1e-9);
     }
     // t = 40: R ~ 6e-12, far below what 1 - F could resolve; the reference is the same exponential
-    // taken in 50-digit arithmetic (mpmath).
+    // taken in 50-digit arithmetic.
     expectRelativelyClose(curve.reliability[4], 6.156784887766462284609967e-12);
 }
 
@@ -87,9 +87,9 @@ TEST(FailureProbability, TwoUnitSystemMatchesTheExactSeriesForDeterministicAndUn
         Rational horizon;
         std::vector<Rational> times;
     } cases[] = {
-        {"Deg(24)", deterministicRepair(24, 0.01), 100,
+        {"Deg(24)", deterministicRepair(24), 100,
          {Rational(1, 10), 10, 24, 30, 48, Rational(48) + Rational(1, 1000000), 72, 100}},
-        {"Uni(12, 36)", uniformRepair(12, 36, 0.01), 50, {Rational(1, 10), 12, 20, 24, 36, 48, 50}},
+        {"Uni(12, 36)", uniformRepair(12, 36), 50, {Rational(1, 10), 12, 20, 24, 36, 48, 50}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

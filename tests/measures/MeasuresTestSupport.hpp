@@ -5,7 +5,6 @@
 #include "algebra/Expolynomial.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
-#include <cmath>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -51,34 +50,28 @@ struct RepairTime {
     Expolynomial distribution;
     std::optional<Expolynomial> density;
     std::optional<Rational> delay;  // deterministic
-    double laplace = 0;  // E[e^(-lambda G)]
 };
 
-inline RepairTime deterministicRepair(const Rational& d, double lambda) {
+inline RepairTime deterministicRepair(const Rational& d) {
     RepairTime g;
     g.distribution = sum({term(1, "u", 0, 0, {step("u", 1, -d)})});
     g.delay = d;
-    g.laplace = std::exp(-lambda * d.convert_to<double>());
     return g;
 }
 
-inline RepairTime uniformRepair(const Rational& a, const Rational& b, double lambda) {
+inline RepairTime uniformRepair(const Rational& a, const Rational& b) {
     RepairTime g;
     const Rational width = b - a;
     g.distribution = sum({term(1 / width, "u", 0, 1, {step("u", 1, -a)}), term(-a / width, "u", 0, 0, {step("u", 1, -a)}),
                           term(-1 / width, "u", 0, 1, {step("u", 1, -b)}), term(b / width, "u", 0, 0, {step("u", 1, -b)})});
     g.density = sum({term(1 / width, "u", 0, 0, {step("u", 1, -a)}), term(-1 / width, "u", 0, 0, {step("u", 1, -b)})});
-    const double da = a.convert_to<double>(), db = b.convert_to<double>();
-    g.laplace = (std::exp(-lambda * da) - std::exp(-lambda * db)) / (lambda * (db - da));
     return g;
 }
 
-inline RepairTime exponentialRepair(const Rational& mu, double lambda) {
+inline RepairTime exponentialRepair(const Rational& mu) {
     RepairTime g;
     g.distribution = sum({term(1, "u"), term(-1, "u", -mu)});
     g.density = sum({term(mu, "u", -mu)});
-    const double m = mu.convert_to<double>();
-    g.laplace = m / (m + lambda);
     return g;
 }
 

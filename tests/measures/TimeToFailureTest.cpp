@@ -32,9 +32,9 @@ TEST(TimeToFailure, TwoUnitSystemMatchesTheTextbookFormulaForEveryRepairKind) {
         RepairTime repair;
         HighPrecision g;  // E[e^(-lambda G)]
     } cases[] = {
-        {"Deg(24)", deterministicRepair(24, 0.001), exp(-24 * lambda)},
-        {"Uni(12, 36)", uniformRepair(12, 36, 0.001), (exp(-12 * lambda) - exp(-36 * lambda)) / (24 * lambda)},
-        {"Exp(1/24)", exponentialRepair(Rational(1, 24), 0.001),
+        {"Deg(24)", deterministicRepair(24), exp(-24 * lambda)},
+        {"Uni(12, 36)", uniformRepair(12, 36), (exp(-12 * lambda) - exp(-36 * lambda)) / (24 * lambda)},
+        {"Exp(1/24)", exponentialRepair(Rational(1, 24)),
          (HighPrecision(1) / 24) / (HighPrecision(1) / 24 + lambda)},
     };
     for (const Case& c : cases) {
@@ -46,7 +46,7 @@ TEST(TimeToFailure, TwoUnitSystemMatchesTheTextbookFormulaForEveryRepairKind) {
         EXPECT_NEAR(result.meanGivenFailure, expected, 1e-12 * expected);
     }
     // From the state with one unit under repair: m1 = m0 - 1 / (2 lambda).
-    const auto fromOneUp = timeToFailure(twoUnitSystem(Lambda, deterministicRepair(24, 0.001)), 1);
+    const auto fromOneUp = timeToFailure(twoUnitSystem(Lambda, deterministicRepair(24)), 1);
     const double m0 = textbookMeanTimeToFailure(exp(-24 * lambda));
     EXPECT_NEAR(fromOneUp.mean, m0 - 500, 1e-12 * m0);
 }
