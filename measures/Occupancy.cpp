@@ -1,0 +1,44 @@
+#include "measures/Occupancy.hpp"
+
+#include "measures/PiecewiseExpolynomial.hpp"
+
+#include <stdexcept>
+
+namespace drova::measures {
+
+Expolynomial occupancyOf(const SemiMarkovModel& model, std::size_t i, bool down) {
+    Expolynomial total;
+    for (std::size_t s = 0; s < model.gsmsStates.size(); ++s)
+        if (model.gsmsStates[s].down == down) total = add(total, model.occupancy[i][s]);
+    return total;
+}
+
+bool showsDownState(const SemiMarkovModel& model, std::size_t i) {
+    if (model.states[i].down) return true;
+    for (std::size_t s = 0; s < model.gsmsStates.size(); ++s)
+        if (model.gsmsStates[s].down && !model.occupancy[i][s].isZero()) return true;
+    return false;
+}
+
+void checkOccupancyAddsUp(const SemiMarkovModel& model, const ExactKernel& kernel, const std::vector<bool>& considered) {
+    for (std::size_t i = 0; i < kernel.size(); ++i) {
+        if (!considered[i] || kernel.losesProbability(i)) continue;
+        Expolynomial difference = subtract(add(occupancyOf(model, i, false), occupancyOf(model, i, true)),
+                                           Expolynomial(Term(Rational(1))));
+        for (const Expolynomial& entry : model.kernel[i]) difference = add(difference, entry);
+        const std::string what = "The occupancy of " + describeState(model, i);
+        if (!PiecewiseExpolynomial::fromExpolynomial(difference, what).isZero())
+            throw std::invalid_argument(what + " does not add up to the probability of not having left it");
+    }
+}
+
+void checkDownStatesAreLeft(const SemiMarkovModel& model, const ExactKernel& kernel,
+                            const std::vector<bool>& considered) {
+    for (std::size_t i = 0; i < kernel.size(); ++i)
+        if (considered[i] && kernel.neverLeft(i) && showsDownState(model, i))
+            throw std::invalid_argument("The down " + describeState(model, i) +
+                                        " is never left once entered: availability needs repair out of the down "
+                                        "states (use the failure probability instead)");
+}
+
+}  // namespace drova::measures

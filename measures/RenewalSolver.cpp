@@ -1,0 +1,251 @@
+#include "measures/RenewalSolver.hpp"
+
+#include "measures/CellBasis.hpp"
+#include "measures/DiscreteKernel.hpp"
+#include "measures/GridSampler.hpp"
+#include "measures/TimeGrid.hpp"
+
+#include <Eigen/Dense>
+
+#include <algorithm>
+#include <numeric>
+#include <stdexcept>
+
+namespace drova::measures {
+
+namespace {
+
+// The node values of the latest cells, as many as the longest lag needs.
+class CellHistory {
+public:
+    CellHistory(std::size_t depth, Eigen::Index rows, Eigen::Index columns)
+        : cells_(depth + 1, Eigen::MatrixXd::Zero(rows, columns)) {}
+    Eigen::MatrixXd& operator[](std::size_t cell) { return cells_[cell % cells_.size()]; }
+
+private:
+    std::vector<Eigen::MatrixXd> cells_;
+};
+
+std::size_t longestLag(const std::vector<DiscreteEntry>& entries) {
+    std::size_t lag = 0;
+    for (const DiscreteEntry& entry : entries) {
+        for (const PointMass& mass : entry.masses) lag = std::max(lag, mass.lag);
+        for (const DensityPiece& piece : entry.pieces)
+            lag = std::max(lag, piece.startLag + piece.length.value_or(0));
+    }
+    return lag;
+}
+
+// I minus the part of dQ inside the current cell (point masses at u = 0 and the near edges of the
+// pieces that start at 0), as a map of the node values of all unknowns of one cell.
+Eigen::MatrixXd currentCellMatrix(const std::vector<DiscreteEntry>& entries, std::size_t unknowns, std::size_t p) {
+    const Eigen::Index size = static_cast<Eigen::Index>(unknowns * p);
+    Eigen::MatrixXd matrix = Eigen::MatrixXd::Identity(size, size);
+    for (const DiscreteEntry& entry : entries) {
+        auto block = matrix.block(entry.target * p, entry.source * p, p, p);
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag == 0) block.diagonal().array() -= mass.mass;
+        for (const DensityPiece& piece : entry.pieces)
+            if (piece.startLag == 0) block -= piece.nearEdge;
+    }
+    return matrix;
+}
+
+// target += sign * matrix * source, one column at a time: the blocks have a handful of columns
+// (the right-hand sides), for which matrix-vector products are much faster than general ones.
+template <typename Target, typename Source>
+void addProduct(Target&& target, const Eigen::MatrixXd& matrix, const Source& source, double sign = 1.0) {
+    for (Eigen::Index c = 0; c < source.cols(); ++c) target.col(c).noalias() += sign * (matrix * source.col(c));
+}
+
+// A block of the inverse of the current cell's matrix: how the right-hand side of unknown
+// `source` enters the solution of unknown `target`.
+struct InverseBlock {
+    std::size_t target;
+    std::size_t source;
+    Eigen::MatrixXd matrix;
+};
+
+// The blocks of the inverse that are not zero. Block (i, j) of (I - A)^(-1) = I + A + A^2 + ...
+// vanishes unless j can be reached from i through the blocks of A (the transitions possible
+// within one cell), and most transitions of a model take some minimum time; so the inverse is
+// applied block by block, which makes the cost per cell grow with the number of transitions
+// rather than with the square of the number of states.
+std::vector<InverseBlock> blocksOfInverse(const Eigen::MatrixXd& inverse, const std::vector<DiscreteEntry>& entries,
+                                          std::size_t unknowns, std::size_t p) {
+    std::vector<std::vector<bool>> reaches(unknowns, std::vector<bool>(unknowns, false));
+    for (std::size_t i = 0; i < unknowns; ++i) reaches[i][i] = true;
+    for (const DiscreteEntry& entry : entries) {
+        const bool withinCell = std::any_of(entry.masses.begin(), entry.masses.end(),
+                                            [](const PointMass& mass) { return mass.lag == 0; }) ||
+                                std::any_of(entry.pieces.begin(), entry.pieces.end(),
+                                            [](const DensityPiece& piece) { return piece.startLag == 0; });
+        if (withinCell) reaches[entry.target][entry.source] = true;
+    }
+    for (std::size_t k = 0; k < unknowns; ++k)  // transitive closure
+        for (std::size_t i = 0; i < unknowns; ++i)
+            if (reaches[i][k])
+                for (std::size_t j = 0; j < unknowns; ++j)
+                    if (reaches[k][j]) reaches[i][j] = true;
+    std::vector<InverseBlock> blocks;
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (std::size_t j = 0; j < unknowns; ++j)
+            if (reaches[i][j]) blocks.push_back(InverseBlock{i, j, inverse.block(i * p, j * p, p, p)});
+    return blocks;
+}
+
+std::size_t cellOf(const Rational& t, const Rational& h) {
+    const Rational cells = t / h;
+    return BigInt(numerator(cells) / denominator(cells)).convert_to<std::size_t>();
+}
+
+// The whole-cell sums of every rate group of every piece of every entry: sums[e][k][g].
+using WholeCellSums = std::vector<std::vector<std::vector<Eigen::MatrixXd>>>;
+
+WholeCellSums zeroSums(const std::vector<DiscreteEntry>& entries, Eigen::Index columns) {
+    WholeCellSums sums(entries.size());
+    for (std::size_t e = 0; e < entries.size(); ++e)
+        for (const DensityPiece& piece : entries[e].pieces) {
+            std::vector<Eigen::MatrixXd> groupSums;
+            for (const RateGroup& group : piece.rateGroups)
+                groupSums.push_back(Eigen::MatrixXd::Zero(group.shift.rows(), columns));
+            sums[e].push_back(std::move(groupSums));
+        }
+    return sums;
+}
+
+// rhs += the convolutions over the earlier cells (and over the whole-cell sums) at the nodes of
+// `cell`: everything but the part of dQ within the cell itself.
+void addEarlierCells(const std::vector<DiscreteEntry>& entries, const WholeCellSums& sums, CellHistory& history,
+                     std::size_t cell, std::size_t p, Eigen::MatrixXd& rhs) {
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const DiscreteEntry& entry = entries[e];
+        auto target = rhs.middleRows(entry.target * p, p);
+        const auto source = [&](std::size_t lag) { return history[cell - lag].middleRows(entry.source * p, p); };
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag >= 1 && cell >= mass.lag) target += mass.mass * source(mass.lag);
+        for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+            const DensityPiece& piece = entry.pieces[k];
+            if (piece.startLag >= 1 && cell >= piece.startLag) addProduct(target, piece.nearEdge, source(piece.startLag));
+            if (piece.length && cell >= piece.startLag + *piece.length)
+                addProduct(target, piece.farEdge, source(piece.startLag + *piece.length));
+            for (std::size_t g = 0; g < piece.rateGroups.size(); ++g)
+                addProduct(target, piece.rateGroups[g].combine, sums[e][k][g]);
+        }
+    }
+}
+
+// Moves the whole-cell sums from `cell` to `cell` + 1, once `cell` is solved: shift every sum by
+// one cell, add the cell entering each window and subtract the one leaving it.
+void advanceSums(const std::vector<DiscreteEntry>& entries, WholeCellSums& sums, CellHistory& history,
+                 std::size_t cell, std::size_t p) {
+    Eigen::MatrixXd shifted;
+    for (std::size_t e = 0; e < entries.size(); ++e) {
+        const DiscreteEntry& entry = entries[e];
+        const auto source = [&](std::size_t c) { return history[c].middleRows(entry.source * p, p); };
+        for (std::size_t k = 0; k < entry.pieces.size(); ++k) {
+            const DensityPiece& piece = entry.pieces[k];
+            for (std::size_t g = 0; g < piece.rateGroups.size(); ++g) {
+                const RateGroup& group = piece.rateGroups[g];
+                Eigen::MatrixXd& sum = sums[e][k][g];
+                shifted.setZero(sum.rows(), sum.cols());
+                addProduct(shifted, group.shift, sum);
+                sum.swap(shifted);
+                if (cell >= piece.startLag) addProduct(sum, group.enter, source(cell - piece.startLag));
+                if (piece.length && cell + 1 >= piece.startLag + *piece.length)
+                    addProduct(sum, group.leave, source(cell + 1 - piece.startLag - *piece.length), -1.0);
+            }
+        }
+    }
+}
+
+}  // namespace
+
+std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
+                                                      const std::vector<Rational>& times) {
+    const std::size_t unknowns = equation.forcing.size();
+    const std::size_t columns = unknowns == 0 ? 0 : equation.forcing.front().size();
+    std::vector<std::vector<double>> result(times.size(), std::vector<double>(columns, 0.0));
+    if (times.empty() || columns == 0) return result;
+    const Rational horizon = *std::max_element(times.begin(), times.end());
+
+    std::vector<const PiecewiseExpolynomial*> functions;
+    for (const auto& kernelRow : equation.kernel)
+        for (const PiecewiseExpolynomial* entry : kernelRow)
+            if (entry && !entry->isZero()) functions.push_back(entry);
+    for (const auto& forcingRow : equation.forcing)
+        for (const PiecewiseExpolynomial& f : forcingRow) functions.push_back(&f);
+    const Rational h = chooseCellLength(functions, horizon);
+    const std::size_t cellCount = cellOf(horizon, h) + 1;
+    if (cellCount > MaximumCells)
+        throw std::invalid_argument("Reaching t = " + toText(horizon) + " takes " + std::to_string(cellCount) +
+                                    " steps of length " + toText(h) + ", more than the limit of " +
+                                    std::to_string(MaximumCells) +
+                                    ": the model's delays and rates are too far apart for this time");
+
+    const CellBasis basis(NodesPerCell);
+    const std::size_t p = basis.size();
+    std::vector<DiscreteEntry> entries;
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (std::size_t j = 0; j < unknowns; ++j) {
+            const PiecewiseExpolynomial* entry = equation.kernel[i][j];
+            if (entry && !entry->isZero()) entries.push_back(discretiseEntry(*entry, i, j, h, basis));
+        }
+
+    // The current cell's system is the same for every cell: it is inverted once, and each cell
+    // then costs matrix products. The matrix is I minus a substochastic part, so its inverse is
+    // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
+    const Eigen::FullPivLU<Eigen::MatrixXd> currentCell(currentCellMatrix(entries, unknowns, p));
+    if (!currentCell.isInvertible())
+        throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
+                                    "probability 1, so the process never leaves it");
+    const std::vector<InverseBlock> inverse = blocksOfInverse(currentCell.inverse(), entries, unknowns, p);
+
+    const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
+    const std::size_t depth = std::min(longestLag(entries), cellCount);
+    if ((depth + 1) * unknowns * p * columns > MaximumHistoryValues)
+        throw std::invalid_argument("The kernel's longest delay or piece spans " + std::to_string(depth) +
+                                    " steps of length " + toText(h) +
+                                    ", too many to keep: the model's delays and rates are too far apart");
+    CellHistory history(depth, rows, static_cast<Eigen::Index>(columns));
+    WholeCellSums sums = zeroSums(entries, static_cast<Eigen::Index>(columns));
+    std::vector<std::vector<GridSampler>> forcing(unknowns);
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (const PiecewiseExpolynomial& f : equation.forcing[i]) forcing[i].emplace_back(f, h, basis);
+
+    std::vector<std::size_t> order(times.size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return times[a] < times[b]; });
+    std::size_t nextOutput = 0;
+
+    Eigen::MatrixXd rhs(rows, columns);
+    std::vector<double> nodeValues;
+    std::vector<long double> lagrange;
+    for (std::size_t cell = 0; cell < cellCount; ++cell) {
+        for (std::size_t i = 0; i < unknowns; ++i)
+            for (std::size_t c = 0; c < columns; ++c) {
+                forcing[i][c].sample(cell, nodeValues);
+                for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
+            }
+        addEarlierCells(entries, sums, history, cell, p, rhs);
+        history[cell].setZero();
+        for (const InverseBlock& block : inverse)
+            addProduct(history[cell].middleRows(block.target * p, p), block.matrix, rhs.middleRows(block.source * p, p));
+        advanceSums(entries, sums, history, cell, p);
+
+        // The requested times in this cell, from its polynomial.
+        while (nextOutput < order.size() && cellOf(times[order[nextOutput]], h) == cell) {
+            const std::size_t k = order[nextOutput++];
+            const long double y = ((times[k] - Rational(cell) * h) / h).convert_to<long double>();
+            basis.lagrangeValues(y, lagrange);
+            for (std::size_t c = 0; c < columns; ++c) {
+                long double value = 0;
+                for (std::size_t l = 0; l < p; ++l) value += lagrange[l] * history[cell](row * p + l, c);
+                result[k][c] = static_cast<double>(value);
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace drova::measures

@@ -1,0 +1,52 @@
+#pragma once
+// Numerical solution of a Markov renewal equation
+//   X(t) = B(t) + (dQ * X)(t),   (dQ * X)_i(t) = sum_j integral over u in [0, t] of X_j(t - u) dQ_ij(u),
+// for u unknown functions X_i (one per SMS state) and c right-hand sides at once (columns).
+//
+// Method: piecewise-polynomial collocation on a uniform grid whose cell length h divides every
+// instant where Q or B changes its expression (TimeGrid). X is then analytic inside each cell and
+// is represented there by its values at p Gauss-Legendre nodes (CellBasis). The equation is
+// imposed at the nodes; its convolutions are applied exactly to the cell polynomials through the
+// weights of DiscreteKernel (point masses at grid points hit nodes of earlier cells exactly;
+// densities are integrated against the Lagrange polynomials). The part of dQ within the current
+// cell makes one small linear system per cell, the same for every cell, factorised once.
+//
+// Accuracy: the error is that of degree p - 1 interpolation of analytic functions varying by at
+// most a factor e^2 per cell, below double rounding for p = 16; what remains is rounding, which
+// the Volterra recursion accumulates about linearly in the number of renewals by t (measured:
+// relative errors of 1e-16 to 1e-12, 1e-12 on a reliability of 1e-28).
+// Cost: t_max / h cells, each O(p^2 c) per block of the current cell's inverse (pairs of states
+// joined by transitions that can happen within one cell), O(p^2 c) per kernel piece and
+// O(p d c) per rate of each piece (d: its largest power + 1), independent of the pieces'
+// lengths. Memory: the node values of as many cells as the longest piece or delay spans.
+
+#include "algebra/Rational.hpp"
+#include "measures/PiecewiseExpolynomial.hpp"
+
+#include <cstddef>
+#include <vector>
+
+namespace drova::measures {
+
+// Gauss-Legendre nodes per cell.
+inline constexpr std::size_t NodesPerCell = 16;
+// The largest number of cells a solution may take.
+inline constexpr std::size_t MaximumCells = 10'000'000;
+// The largest number of node values kept for the longest piece or delay.
+inline constexpr std::size_t MaximumHistoryValues = 100'000'000;
+
+struct RenewalEquation {
+    // u by u; nullptr where no transition is possible.
+    std::vector<std::vector<const PiecewiseExpolynomial*>> kernel;
+    // u by c.
+    std::vector<std::vector<PiecewiseExpolynomial>> forcing;
+};
+
+// result[k][col] = X_(row, col)(times[k]); every time must be >= 0. Throws std::invalid_argument
+// when the kernel has a cycle that returns at once with probability 1 (the equation has no
+// solution) or when the latest time needs more than MaximumCells cells, or the kernel's longest
+// piece more than MaximumHistoryValues node values.
+std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
+                                                      const std::vector<Rational>& times);
+
+}  // namespace drova::measures
