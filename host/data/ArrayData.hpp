@@ -2,11 +2,20 @@
 // Inside drova_host only: how an Array holds its class, shape and elements.
 
 #include "algebra/Rational.hpp"
-#include "host/MatlabData.hpp"
+#include "host/data/Array.hpp"
+#include "host/data/Enumeration.hpp"
+#include "host/data/Exception.hpp"
+#include "host/data/MATLABString.hpp"
+#include "host/data/Object.hpp"
+#include "host/data/Struct.hpp"
 
 #include <algorithm>
+#include <cstdint>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <variant>
+#include <vector>
 
 namespace matlab::data::detail {
 
@@ -43,7 +52,7 @@ private:
 
 using Storage = std::variant<std::monostate, Elements<bool>, Elements<double>, Elements<std::int32_t>,
                              Elements<std::int64_t>, Elements<char16_t>, Elements<MATLABString>, Elements<Struct>,
-                             Elements<Object>, Elements<Enumeration>, Elements<Rational>>;
+                             Elements<Object>, Elements<Enumeration>, Elements<drova::Rational>>;
 
 struct ArrayData {
     ArrayType type = ArrayType::UNKNOWN;
@@ -73,6 +82,14 @@ std::shared_ptr<ArrayData> newArrayData(ArrayType type, std::string className, A
     data->dims = std::move(dims);
     data->elements = std::move(elements);
     return data;
+}
+
+// The entry of a list of (name, value) pairs with the given name; null when there is none.
+template <typename Named>
+auto findNamed(Named& entries, std::string_view name) -> decltype(&entries.front()) {
+    for (auto& entry : entries)
+        if (entry.first == name) return &entry;
+    return nullptr;
 }
 
 struct ArrayAccess {
