@@ -2,6 +2,8 @@
 
 #include <stdexcept>
 
+namespace drova {
+
 const Rational RationalZero{0};
 const Rational RationalOne{1};
 
@@ -71,3 +73,5 @@ std::string toText(const Rational& value) {
     }
     return text;
 }
+
+}  // namespace drova

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace drova {
+
 const Term ZeroTerm{};
 
 Term::Term(const Rational& coefficient) : coefficient(coefficient) {}
@@ -79,3 +81,5 @@ boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, const Ration
     const Term& first = atTime.terms.front();
     return exp(Quad(first.exponentConstant)) * Quad(first.coefficient);
 }
+
+}  // namespace drova

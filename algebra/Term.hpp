@@ -11,6 +11,8 @@
 
 #include <vector>
 
+namespace drova {
+
 struct Term {
     // Both strictly ascending by name, no zero rate and no zero exponent.
     using Exponentials = std::vector<NamedValue<Rational>>;
@@ -61,3 +63,5 @@ Term multiply(const Term& a, const Term& b);
 // form `time`, and exp(exponent constant) * coefficient of the first resulting term is computed in
 // 113-bit binary floating point.
 boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, const Rational& time);
+
+}  // namespace drova

@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 TimerNotRunning::TimerNotRunning(std::uint64_t timer, std::uint64_t transition)
     : message_("Timer " + std::to_string(timer) + " is not running where transition " + std::to_string(transition) +
                " needs its age") {}
@@ -206,3 +208,5 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
     for (std::uint64_t stopped : fired.timers) result.at(stopped).reset();
     return result;
 }
+
+}  // namespace drova

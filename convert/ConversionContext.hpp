@@ -24,6 +24,8 @@
 #include <utility>
 #include <vector>
 
+namespace drova {
+
 // One step of a path: a transition and the position of the chosen destination within it.
 struct PathStep {
     std::uint64_t transition = 0;
@@ -116,3 +118,5 @@ private:
     std::set<Competitor> competitors_;
     std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
 };
+
+}  // namespace drova
