@@ -8,12 +8,13 @@
 // a sym time bound, a double threshold and a logical flag. The result is one string scalar of
 // symbolic-math text.
 
-#include "convert/ConversionContext.hpp"
 #include "gsms/Gsms.hpp"
 #include "host/MexFunction.hpp"
 
 #include <memory>
 #include <string>
+
+namespace drova::konv {
 
 class MexFunction : public matlab::mex::Function {
 public:
@@ -40,6 +41,4 @@ private:
     Gsms model_;
 };
 
-// "[" and, per row, each entry's symbolic text followed by a blank, and a line feed after the
-// row; then "]". A matrix without rows is "[]".
-std::string kernelMatrixText(const KernelMatrix& matrix);
+}  // namespace drova::konv

@@ -1,15 +1,17 @@
-#include "convert/MexFunction.hpp"
+#include "modules/konv/MexFunction.hpp"
 
 #include "algebra/SymbolicText.hpp"
+#include "convert/ConversionContext.hpp"
+#include "convert/KernelMatrixText.hpp"
+#include "formats/InputFile.hpp"
 #include "gsms/ReadGsms.hpp"
 
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <stdexcept>
-#include <system_error>
 #include <utility>
 #include <vector>
+
+namespace drova::konv {
 
 using matlab::data::Array;
 using matlab::data::StringArray;
@@ -79,10 +81,7 @@ void MexFunction::raise(const std::string& message) {
 void MexFunction::readModel(const std::string& path) {
     Gsms parsed;
     {
-        // A directory opens like a file but cannot be read as one.
-        std::ifstream file;
-        std::error_code ignored;
-        if (!std::filesystem::is_directory(path, ignored)) file.open(path);
+        std::ifstream file = openInputFile(path);
         if (!file.is_open()) throw std::invalid_argument("Path to GSMS file is invalid");
         parsed = readGsms(file);
     }
@@ -112,11 +111,4 @@ std::string MexFunction::matrixText(const ArgumentList& inputs) {
     return kernelMatrixText(context.computeSmsMatrix(timeBound, threshold, collectTruncated));
 }
 
-std::string kernelMatrixText(const KernelMatrix& matrix) {
-    std::string text = "[";
-    for (const std::vector<Expolynomial>& row : matrix) {
-        for (const Expolynomial& entry : row) text += toSymbolicText(entry) + " ";
-        text += "\n";
-    }
-    return text + "]";
-}
+}  // namespace drova::konv
