@@ -13,6 +13,8 @@
 #include <memory>
 #include <string>
 
+namespace drova::integrate {
+
 class ExpolyIntegralReader {
 public:
     explicit ExpolyIntegralReader(matlab::engine::MATLABEngine& engine) : engine_(engine) {}
@@ -42,3 +44,5 @@ public:
 private:
     matlab::engine::MATLABEngine& engine_;
 };
+
+}  // namespace drova::integrate

@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+namespace drova::integrate {
+
 inline constexpr const char* ExpolyIntegralClass = "ExpolyIntegral";
 inline constexpr const char* ExpolyDistributionClass = "ExpolyDistribution";
 inline constexpr const char* ExpolyLinearFormClass = "ExpolyLinearForm";
@@ -46,3 +48,5 @@ matlab::data::Object makeExpolyIntegral(const matlab::data::Array& distribution,
 
 // A 1-by-n array of ExpolyIntegral objects (1-by-0 when there are none).
 matlab::data::ObjectArray makeExpolyIntegralArray(std::vector<matlab::data::Object> integrals);
+
+}  // namespace drova::integrate

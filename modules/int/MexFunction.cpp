@@ -1,10 +1,13 @@
-#include "integrate/MexFunction.hpp"
+#include "modules/int/MexFunction.hpp"
 
 #include "algebra/SymbolicText.hpp"
-#include "integrate/ExpolyIntegralReader.hpp"
 #include "integrate/IntegrateExpolys.hpp"
+#include "modules/int/ExpolyIntegralReader.hpp"
+#include "modules/int/ObjectNest.hpp"
 
 #include <stdexcept>
+
+namespace drova::integrate {
 
 using namespace matlab::data;
 
@@ -33,7 +36,9 @@ void MexFunction::operator()(matlab::mex::ArgumentList outputs, matlab::mex::Arg
     const ObjectArray proper(inputs[0]);
     const ObjectArray improper(inputs[1]);
     const ExpolyIntegralReader reader(*engine_);
-    const Expolynomial result = integrateExpolys(proper, improper, reader);
+    const Expolynomial result = integrateExpolys(ObjectNest(proper, improper, reader));
     StringArray text = factory_.createScalar(toSymbolicText(result));
     outputs[0] = std::move(text);
 }
+
+}  // namespace drova::integrate

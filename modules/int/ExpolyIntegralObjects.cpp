@@ -1,4 +1,6 @@
-#include "integrate/ExpolyIntegralObjects.hpp"
+#include "modules/int/ExpolyIntegralObjects.hpp"
+
+namespace drova::integrate {
 
 using namespace matlab::data;
 
@@ -50,3 +52,5 @@ ObjectArray makeExpolyIntegralArray(std::vector<Object> integrals) {
     const std::size_t count = integrals.size();
     return ArrayFactory().createObjectArray({1, count}, ExpolyIntegralClass, std::move(integrals));
 }
+
+}  // namespace drova::integrate

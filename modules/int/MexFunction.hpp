@@ -10,6 +10,8 @@
 #include <memory>
 #include <string>
 
+namespace drova::integrate {
+
 class MexFunction : public matlab::mex::Function {
 public:
     // Checks the inputs, evaluates the integral and stores its text as the first output. The
@@ -28,3 +30,5 @@ private:
     std::shared_ptr<matlab::engine::MATLABEngine> engine_ = getEngine();
     matlab::data::ArrayFactory factory_;
 };
+
+}  // namespace drova::integrate

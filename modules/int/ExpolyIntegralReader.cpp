@@ -1,4 +1,4 @@
-#include "integrate/ExpolyIntegralReader.hpp"
+#include "modules/int/ExpolyIntegralReader.hpp"
 
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <utility>
 #include <vector>
+
+namespace drova::integrate {
 
 using namespace matlab::data;
 
@@ -80,3 +82,5 @@ std::unique_ptr<Distribution> ExpolyIntegralReader::readDistribution(const Array
     }
     throw std::invalid_argument("Distribution type " + name + " is not supported; it must be Exp, Deg or Uni");
 }
+
+}  // namespace drova::integrate
