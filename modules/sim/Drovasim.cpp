@@ -1,8 +1,9 @@
 // The extension module Drovasim: its classic entry and its other exports.
 
-#include "simulate/Drovasim.hpp"
+#include "modules/sim/Drovasim.hpp"
 
-#include "simulate/DecodeGsms.hpp"
+#include "modules/sim/ClassicSimHost.hpp"
+#include "modules/sim/DecodeGsms.hpp"
 #include "simulate/SimulateGSMS.hpp"
 
 #include "host/MatlabData.hpp"
@@ -15,6 +16,7 @@
 #include <type_traits>
 #include <vector>
 
+namespace drova::sim {
 namespace {
 
 constexpr std::uint32_t ReleaseCode = 0x2021B;
@@ -61,7 +63,8 @@ SimModel modelOf(const struct0_T& gsms) {
 
 // Runs the simulation and puts its result, a 1-by-m row, into times.
 void simulateInto(std::int64_t simulations, double analysisTime, const SimModel& gsms, emxArray_real_T* times) {
-    const std::vector<double> result = simulateGSMS(simulations, analysisTime, gsms);
+    ClassicSimHost host;
+    const std::vector<double> result = simulateGSMS(simulations, analysisTime, gsms, host);
     const int32_T oldNumel = emxElementsInUse(*times);
     times->size[0] = 1;
     times->size[1] = static_cast<int32_T>(result.size());
@@ -70,6 +73,11 @@ void simulateInto(std::int64_t simulations, double analysisTime, const SimModel&
 }
 
 }  // namespace
+}  // namespace drova::sim
+
+// The exports are C functions outside the namespace.
+using namespace drova;
+using namespace drova::sim;
 
 DROVA_MEX_EXPORT void simulateGSMS_initialize() {
     rootContext = classicCreateRootContext(EntryName, ReleaseCode, true);

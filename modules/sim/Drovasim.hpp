@@ -1,6 +1,6 @@
 #pragma once
 // The exports of the extension module Drovasim (build/lib/Drovasim.so), next
-// to the array utilities of simulate/EmxArray.hpp. MATLAB calls
+// to the array utilities of modules/sim/EmxArray.hpp. MATLAB calls
 //
 //     times = Drovasim(simulations, analysisTime, gsms)
 //
@@ -9,7 +9,7 @@
 // is a 1-by-m double row of the first-passage times (simulate/SimulateGSMS.hpp).
 // The host loads the module and calls these by name (host/classic/ClassicModule.hpp).
 
-#include "simulate/EmxArray.hpp"
+#include "modules/sim/EmxArray.hpp"
 
 #include "host/classic/ClassicArray.hpp"
 #include "host/classic/ClassicRuntime.hpp"
@@ -22,11 +22,11 @@ extern "C" {
 // simulateGSMS_initialize, checks the argument counts (3 inputs, at most one
 // output), decodes the inputs, simulates, sets plhs[0] (even when nlhs is 0)
 // and runs simulateGSMS_terminate. Errors end the call through the host.
-void mexFunction(int nlhs, ClassicArray* plhs[], int nrhs, const ClassicArray* prhs[]);
+void mexFunction(int nlhs, drova::ClassicArray* plhs[], int nrhs, const drova::ClassicArray* prhs[]);
 
 // The simulation over a model given as list records: fills times (an
 // initialised list) with the 1-by-m result.
-void simulateGSMS(ClassicRootContext* context, int64_T simulations, real_T analysisTime, const struct0_T* gsms,
+void simulateGSMS(drova::ClassicRootContext* context, int64_T simulations, real_T analysisTime, const struct0_T* gsms,
                   emxArray_real_T* times);
 
 // Per-call set-up: creates the module's root context ("simulateGSMS", release
@@ -40,7 +40,7 @@ void simulateGSMS_atexit();
 
 // A structure describing the entry point (Version, ResolvedFunctions,
 // EntryPoints); created by the module, owned by the host.
-ClassicArray* emlrtMexFcnProperties();
+drova::ClassicArray* emlrtMexFcnProperties();
 // The release the module was built for (0x2021B) and its interface version (0x08000000).
 void mexfilerequiredapiversion(std::uint32_t* builtByRelease, std::uint32_t* targetApiVersion);
 }

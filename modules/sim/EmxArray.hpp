@@ -82,7 +82,7 @@ DROVA_EMX_ARRAY(struct2_T)
 
 // SimDistribution; the enumeration member is held as its value.
 struct struct3_T {
-    DistType type;
+    drova::DistType type;
     emxArray_real_T* parameters;
 };
 DROVA_EMX_ARRAY(struct3_T)
@@ -115,6 +115,8 @@ DROVA_EMX_ARRAY(struct0_T)
 
 #undef DROVA_EMX_ARRAY
 
+namespace drova::sim {
+
 // The growth rule of emxEnsureCapacity_: when `needed` exceeds the capacity,
 // start at the capacity (at least 16) and double until it covers the need; a
 // capacity beyond 2^30 - 1 becomes 2^31 - 1 instead of doubling.
@@ -132,24 +134,26 @@ int32_T emxElementsInUse(const List& list) {
     return static_cast<int32_T>(count < 0 ? 0 : count > list.allocatedSize ? list.allocatedSize : count);
 }
 
-#define DROVA_EMX_LIST_UTILITIES(T)                                                                \
-    extern "C" {                                                                                   \
-    void emxInit_##T(ClassicRootContext* context, emxArray_##T** list);                            \
-    void emxFree_##T(ClassicRootContext* context, emxArray_##T** list);                            \
-    void emxEnsureCapacity_##T(emxArray_##T* list, int32_T oldNumel);                              \
-    void emxCopy_##T(emxArray_##T** destination, emxArray_##T* const* source);                     \
+}  // namespace drova::sim
+
+#define DROVA_EMX_LIST_UTILITIES(T)                                                                       \
+    extern "C" {                                                                                          \
+    void emxInit_##T(drova::ClassicRootContext* context, emxArray_##T** list);                            \
+    void emxFree_##T(drova::ClassicRootContext* context, emxArray_##T** list);                            \
+    void emxEnsureCapacity_##T(emxArray_##T* list, int32_T oldNumel);                                     \
+    void emxCopy_##T(emxArray_##T** destination, emxArray_##T* const* source);                            \
     }
 
-#define DROVA_EMX_RECORD_UTILITIES(T)                                                              \
-    DROVA_EMX_LIST_UTILITIES(T)                                                                    \
-    extern "C" {                                                                                   \
-    void emxInitStruct_##T(ClassicRootContext* context, T* record);                                \
-    void emxFreeStruct_##T(ClassicRootContext* context, T* record);                                \
-    void emxCopyStruct_##T(T* destination, const T* source);                                       \
-    void emxExpand_##T(emxArray_##T* list, int32_T fromIndex, int32_T toIndex);                    \
-    void emxTrim_##T(emxArray_##T* list, int32_T fromIndex, int32_T toIndex);                      \
-    void emxExpand_##T##_1x1(T* record);                                                           \
-    void emxTrim_##T##_1x1(T* record);                                                             \
+#define DROVA_EMX_RECORD_UTILITIES(T)                                                                     \
+    DROVA_EMX_LIST_UTILITIES(T)                                                                           \
+    extern "C" {                                                                                          \
+    void emxInitStruct_##T(drova::ClassicRootContext* context, T* record);                                \
+    void emxFreeStruct_##T(drova::ClassicRootContext* context, T* record);                                \
+    void emxCopyStruct_##T(T* destination, const T* source);                                              \
+    void emxExpand_##T(emxArray_##T* list, int32_T fromIndex, int32_T toIndex);                           \
+    void emxTrim_##T(emxArray_##T* list, int32_T fromIndex, int32_T toIndex);                             \
+    void emxExpand_##T##_1x1(T* record);                                                                  \
+    void emxTrim_##T##_1x1(T* record);                                                                    \
     }
 
 DROVA_EMX_LIST_UTILITIES(boolean_T)

@@ -1,4 +1,4 @@
-#include "simulate/DecodeGsms.hpp"
+#include "modules/sim/DecodeGsms.hpp"
 
 #include "host/classic/ClassicChecks.hpp"
 
@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+namespace drova::sim {
 
 namespace {
 
@@ -20,12 +22,13 @@ constexpr std::string_view DistributionFields[] = {"type", "parameters"};
 constexpr std::string_view TransitionFields[] = {"Source", "Distributions", "Destinations"};
 constexpr std::string_view DestinationFields[] = {"Target", "Probability", "New"};
 
-const ClassicEnumerationMember DistTypeMembers[] = {
-    {"Deg", static_cast<std::int64_t>(DistType::Deg)},
-    {"Exp", static_cast<std::int64_t>(DistType::Exp)},
-    {"Uni", static_cast<std::int64_t>(DistType::Uni)},
-    {"Lognormal", static_cast<std::int64_t>(DistType::Lognormal)},
-};
+// The members the enumeration class DistType must have.
+const std::vector<ClassicEnumerationMember> DistTypeClassMembers = [] {
+    std::vector<ClassicEnumerationMember> members;
+    for (const DistTypeMember& member : DistTypeMembers)
+        members.push_back({member.name, static_cast<std::int64_t>(member.type)});
+    return members;
+}();
 
 // The value of a field of element `index` of a checked structure, with its path.
 struct Field {
@@ -101,7 +104,7 @@ SimInitial decodeInitial(const Field& f) {
 }
 
 DistType decodeDistType(const Field& f) {
-    classicCheckEnumerationValue(f.path, f.value, "DistType", DistTypeMembers, Scalar);
+    classicCheckEnumerationValue(f.path, f.value, "DistType", DistTypeClassMembers, Scalar);
     return static_cast<DistType>(f.value.enumerationValue(0));
 }
 
@@ -157,3 +160,5 @@ SimModel decodeGsms(const ClassicArray& value) {
     model.Transitions = decodeTransitions(field(value, 0, path, "Transitions"));
     return model;
 }
+
+}  // namespace drova::sim

@@ -9,6 +9,8 @@
 
 #include <cstdint>
 
+namespace drova::sim {
+
 // "simulations": a real int64 scalar.
 std::int64_t decodeSimulations(const ClassicArray& value);
 // "analysisTime": a real double scalar.
@@ -16,3 +18,5 @@ double decodeAnalysisTime(const ClassicArray& value);
 // "gsms": a scalar structure with the fields of SimModel, decoded field by
 // field in the order Name, States, Initial, Distributions, Transitions.
 SimModel decodeGsms(const ClassicArray& value);
+
+}  // namespace drova::sim

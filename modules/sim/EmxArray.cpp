@@ -1,4 +1,4 @@
-#include "simulate/EmxArray.hpp"
+#include "modules/sim/EmxArray.hpp"
 
 #include "host/MexFunction.hpp"
 #include "host/classic/ClassicRuntime.hpp"
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <type_traits>
 
+namespace drova::sim {
 namespace {
 
 template <class List>
@@ -199,6 +200,11 @@ void copyRecord(struct0_T& destination, const struct0_T& source) {
 }
 
 }  // namespace
+}  // namespace drova::sim
+
+// The exports are C functions outside the namespace.
+using namespace drova;
+using namespace drova::sim;
 
 #define DROVA_EMX_LIST_EXPORTS(T)                                                                             \
     DROVA_MEX_EXPORT void emxInit_##T(ClassicRootContext* context, emxArray_##T** list) {                     \
