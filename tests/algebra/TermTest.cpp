@@ -7,6 +7,8 @@
 
 #include <climits>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::form;

@@ -3,9 +3,11 @@
 
 #include "IntegralObjects.hpp"
 #include "algebra/SymbolicText.hpp"
-#include "integrate/ExpolyIntegralReader.hpp"
+#include "modules/int/ExpolyIntegralReader.hpp"
 
 #include <gtest/gtest.h>
+
+using namespace drova;
 
 using namespace integral_objects;
 

@@ -8,6 +8,8 @@
 
 #include <set>
 
+using namespace drova;
+
 using namespace integral_objects;
 
 namespace {

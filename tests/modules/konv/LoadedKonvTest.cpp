@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace drova;
+
 using namespace matlab::data;
 
 namespace {

@@ -2,15 +2,18 @@
 // exports: the entry's argument counts, the decoding of its inputs with every
 // check naming its path, the result, and the exported list utilities.
 
-#include "SimulateTestSupport.hpp"
+#include "ClassicTestSupport.hpp"
 
 #include "host/classic/ClassicModule.hpp"
 #include "host/classic/ClassicRuntime.hpp"
-#include "simulate/Drovasim.hpp"
+#include "modules/sim/Drovasim.hpp"
 
 #include <cmath>
 #include <functional>
 #include <limits>
+
+using namespace drova;
+using namespace drova::sim;
 
 namespace md = matlab::data;
 

@@ -1,8 +1,9 @@
 #pragma once
 // Objects for the Drovaint tests, built as a MATLAB caller holds them, and ways to spoil them.
 
+#include "Failure.hpp"
 #include "host/LoadedModule.hpp"
-#include "integrate/ExpolyIntegralObjects.hpp"
+#include "modules/int/ExpolyIntegralObjects.hpp"
 
 #include <functional>
 #include <string>
@@ -10,6 +11,8 @@
 
 namespace integral_objects {
 
+using namespace drova;
+using namespace drova::integrate;
 using namespace matlab::data;
 
 inline const ArrayFactory factory;
@@ -66,15 +69,5 @@ inline Object workedProper() {
     return integral(exponential(u"3"), variable(u"y"), u"y", zeroForm(), variable(u"t"));
 }
 inline const char* const WorkedExampleText = "-3/sym(5)*exp(-5*t)+3/sym(5)";
-
-// The message of the exception that `action` throws.
-inline std::string failure(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 }  // namespace integral_objects

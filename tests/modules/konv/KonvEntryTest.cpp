@@ -2,9 +2,10 @@
 // checks of the inputs in order with their messages, the file, both variants, and the model kept
 // between calls.
 
+#include "Failure.hpp"
 #include "ConvertTestSupport.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "modules/konv/MexFunction.hpp"
 #include "host/LoadedModule.hpp"
 #include "host/Sym.hpp"
 
@@ -12,6 +13,9 @@
 
 #include <cstdint>
 #include <vector>
+
+using namespace drova;
+using drova::konv::MexFunction;
 
 using namespace matlab::data;
 
@@ -38,12 +42,7 @@ protected:
         return StringArray(outputs.at(0))[0];
     }
     std::string error(std::vector<Array> inputs) {
-        try {
-            callMexFunction(function, 1, std::move(inputs), "Drovakonv");
-        } catch (const HostError& e) {
-            return e.what();
-        }
-        return "no error";
+        return failure<HostError>([&] { callMexFunction(function, 1, std::move(inputs), "Drovakonv"); });
     }
     std::string pathError(Array second, Array third) { return error({text(machine), second, third}); }
     std::string matrixError(Array second, Array third, Array fourth) {

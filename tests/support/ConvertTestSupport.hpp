@@ -1,6 +1,7 @@
 #pragma once
 // Models for the conversion tests, numeric values of results, and the messages of failures.
 
+#include "Failure.hpp"
 #include "RunDrova.hpp"
 
 #include "algebra/Expolynomial.hpp"
@@ -12,6 +13,8 @@
 #include <fstream>
 #include <stdexcept>
 #include <string>
+
+using namespace drova;
 
 // A model under tests/data/konv, or under examples/ when the name starts with "examples/".
 inline Gsms konvModel(const std::string& name) {
@@ -33,13 +36,3 @@ inline double valueOf(const Expolynomial& e, const Rational& time) {
 
 inline Expolynomial pathOf(const Gsms& model, const Path& path) { return ConversionContext(model).pathExpression(path); }
 
-// The message of the exception of type E that `run` throws; "no error" when it returns.
-template <typename E = std::exception>
-std::string failure(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const E& e) {
-        return e.what();
-    }
-    return "no error";
-}

@@ -1,13 +1,15 @@
 // The classic run time: generator stream, normals, errors, checks, clean-up
 // on error, at-exit hook and interrupt polling.
 
-#include "SimulateTestSupport.hpp"
+#include "ClassicTestSupport.hpp"
 
 #include "host/classic/ClassicChecks.hpp"
 #include "host/classic/ClassicRuntime.hpp"
 
 #include <cmath>
 #include <vector>
+
+using namespace drova;
 
 TEST(ClassicGenerator, ReproducesTheDefaultStreamForEachSeed) {
     // Exact values (the session shows seed 0's third one rounded, as 0.1269868162935061).
