@@ -105,7 +105,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         if (expression.isZero()) return;
         if (timeBound_ != 0) {
             boost::multiprecision::cpp_bin_float_quad sum = 0;
-            for (const Term& term : expression.terms) sum += valueAt(term, timeBound_);
+            for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_);
             const double value = static_cast<double>(sum);
             if (value <= threshold_) {
                 if (collectTruncated_) addTo(smsCount_, expression);

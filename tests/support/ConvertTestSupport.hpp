@@ -30,7 +30,7 @@ inline std::string text(const Expolynomial& e) { return toSymbolicText(e); }
 // The value of an expression in t at `time`, summed term by term in 113-bit floating point.
 inline double valueOf(const Expolynomial& e, const Rational& time) {
     boost::multiprecision::cpp_bin_float_quad sum = 0;
-    for (const Term& term : e.terms) sum += valueAt(term, time);
+    for (const Term& term : e.terms) sum += valueAt(term, "t", time);
     return static_cast<double>(sum);
 }
 
