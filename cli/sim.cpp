@@ -74,7 +74,7 @@ std::string withIdentifier(const std::string& message, const std::string& identi
 
 int runSim(const std::string& modelPath, std::int64_t runs, double horizon, std::uint32_t seed) {
     try {
-        const md::Array gsms = sim::gsmsStructure(readModel(modelPath));
+        const md::Array gsms = sim::hostValueOf(readModel(modelPath));
         classicSeedGenerator(seed);
         printTimes(simulate(runs, horizon, gsms));
     } catch (const ClassicError& e) {

@@ -41,7 +41,7 @@ const md::EnumerationClass& distTypeClass() {
     return type;
 }
 
-md::StructArray gsmsStructure(const SimModel& model) {
+md::StructArray hostValueOf(const SimModel& model) {
     md::ArrayFactory factory;
     md::StructArray gsms =
         factory.createStructArray({1, 1}, {"Name", "States", "Initial", "Distributions", "Transitions"});

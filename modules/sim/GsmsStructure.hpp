@@ -13,6 +13,6 @@ const matlab::data::EnumerationClass& distTypeClass();
 
 // The scalar structure with the fields Name, States, Initial, Distributions and Transitions,
 // each list a 1-by-n structure row, every index an int64 and every type a DistType member.
-matlab::data::StructArray gsmsStructure(const SimModel& model);
+matlab::data::StructArray hostValueOf(const SimModel& model);
 
 }  // namespace drova::sim
