@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+namespace drova {
+
 namespace {
 
 // Row i holds binomial(i, 0) ... binomial(i, i). Built lazily, kept for the life of the process.
@@ -72,3 +74,5 @@ std::vector<Composition> compositions(unsigned n, unsigned m) {
     }
     return result;
 }
+
+}  // namespace drova

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace drova {
+
 // binomial(n, k) from one process-wide table of rows that only grows (not locked: every call
 // arrives on the one thread that calls the module). Throws std::invalid_argument
 // "Parameter k must not be greater than n" when k > n.
@@ -29,3 +31,5 @@ struct Composition {
 // (0,0,2). n = 0 gives the single record (1, m zeros) and m = 1 the single record (1, [n]).
 // Throws std::invalid_argument "Parameter m must be positive" when m = 0.
 std::vector<Composition> compositions(unsigned n, unsigned m);
+
+}  // namespace drova

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace drova {
+
 Expolynomial definiteIntegral(const Expolynomial& integrand, std::string_view variable, const LinearForm& lower,
                               const LinearForm& upper) {
     Expolynomial result(std::vector<Term>{});
@@ -51,3 +53,5 @@ Expolynomial definiteIntegralOfTerm(const Term& term, std::string_view variable,
     const Term inside = multiply(switchAboveLower, Term(subtract(upper, switchPoint)));
     return subtract(add(multiply(inside, above), whole), masked);
 }
+
+}  // namespace drova

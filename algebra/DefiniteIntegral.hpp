@@ -14,6 +14,8 @@
 
 #include <string_view>
 
+namespace drova {
+
 // The integral of `integrand` over `variable` from `lower` to `upper`: the term-wise integrals
 // (definiteIntegralOfTerm with each term's antiderivative) concatenated in term order, normalised.
 // A heaviside argument whose coefficient of the variable is not +1 or -1 fails with
@@ -30,3 +32,5 @@ Expolynomial definiteIntegral(const Expolynomial& integrand, std::string_view va
 //   -variable: H(upper - s)*H(s - lower)*e + c - H(upper - s)*c
 Expolynomial definiteIntegralOfTerm(const Term& term, std::string_view variable, const LinearForm& lower,
                                     const LinearForm& upper, const Expolynomial& antiderivative);
+
+}  // namespace drova

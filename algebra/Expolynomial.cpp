@@ -12,6 +12,8 @@
 #include <unordered_set>
 #include <utility>
 
+namespace drova {
+
 // Built from literals: another file's constants may not be initialised yet at load time.
 const Expolynomial UnitExpolynomial{Term(Rational(1))};
 
@@ -284,3 +286,5 @@ Expolynomial antiderivative(const Term& term, std::string_view variable) {
     }
     return merged(std::move(merger));
 }
+
+}  // namespace drova

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace drova {
+
 struct Expolynomial {
     std::vector<Term> terms;
 
@@ -60,3 +62,5 @@ Expolynomial substitute(const Expolynomial& expolynomial, std::string_view varia
 // of the variable: coefficient/(k+1) with exponent k+1 when a = 0, otherwise the terms
 // i = 0..k of coefficient * (-1)^i * k!/(k-i)! / a^(i+1) with exponent k-i. Normalised.
 Expolynomial antiderivative(const Term& term, std::string_view variable);
+
+}  // namespace drova

@@ -3,6 +3,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace drova {
+
 // Built from a literal: another file's constants may not be initialised yet at load time.
 const LinearForm ConstantFormOne{Rational(1)};
 
@@ -58,3 +60,5 @@ void substitute(LinearForm& form, std::string_view variable, const LinearForm& r
         insertOrdered(form.variables, entry.name, checkedProduct(b, entry.value), Combine::Sum);
     form.constant += b * replacement.constant;
 }
+
+}  // namespace drova

@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+namespace drova {
+
 struct LinearForm {
     // Strictly ascending by name (nameLess), each name once, no coefficient 0.
     using Variables = std::vector<NamedValue<int>>;
@@ -51,3 +53,5 @@ LinearForm solveFor(const LinearForm& form, std::string_view variable);
 // In place: replaces `variable` (coefficient b) by b * replacement. Nothing changes when the form
 // lacks the variable.
 void substitute(LinearForm& form, std::string_view variable, const LinearForm& replacement);
+
+}  // namespace drova

@@ -1,5 +1,7 @@
 #include "algebra/MessageText.hpp"
 
+namespace drova {
+
 std::string messageText(std::string_view text, std::size_t limit) {
     static constexpr char Hex[] = "0123456789ABCDEF";
     const bool cut = text.size() > limit;
@@ -19,3 +21,5 @@ std::string messageText(std::string_view text, std::size_t limit) {
     if (cut) shown += "...";
     return shown;
 }
+
+}  // namespace drova

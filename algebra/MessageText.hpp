@@ -8,4 +8,8 @@
 #include <string>
 #include <string_view>
 
+namespace drova {
+
 std::string messageText(std::string_view text, std::size_t limit = 200);
+
+}  // namespace drova

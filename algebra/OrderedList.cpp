@@ -3,6 +3,8 @@
 #include <climits>
 #include <stdexcept>
 
+namespace drova {
+
 namespace {
 
 [[noreturn]] void throwCoefficientOverflow() {
@@ -33,3 +35,5 @@ int checkedNegation(int a) {
     if (a == INT_MIN) throwCoefficientOverflow();
     return -a;
 }
+
+}  // namespace drova

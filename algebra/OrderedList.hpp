@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+namespace drova {
+
 // Exact tests on values. A Rational is always in lowest terms with a positive denominator, so
 // comparing numerators and denominators decides equality; this avoids the backend's general
 // comparison, which divides, on the hot path of normalisation.
@@ -110,3 +112,5 @@ std::vector<NamedValue<Value>> mergeSum(const std::vector<NamedValue<Value>>& ba
     }
     return merged;
 }
+
+}  // namespace drova

@@ -4,6 +4,8 @@
 
 #include <stdexcept>
 
+namespace drova {
+
 const Rational RationalZero{0};
 const Rational RationalOne{1};
 
@@ -73,3 +75,5 @@ std::string toText(const Rational& value) {
     }
     return text;
 }
+
+}  // namespace drova

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+namespace drova {
+
 using Rational = boost::multiprecision::cpp_rational;
 using BigInt = boost::multiprecision::cpp_int;
 
@@ -26,3 +28,5 @@ Rational fromTexts(std::string_view numerator, std::string_view denominator);
 // Numerator in decimal and, only when the denominator is not 1, "/" and the denominator:
 // 3, -3/4, 3/2.
 std::string toText(const Rational& value);
+
+}  // namespace drova

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+namespace drova {
+
 std::string toSymbolicText(const BigInt& n, bool wrap) {
     // 2^53: the largest range in which a double holds every whole number exactly.
     static const BigInt exactLimit = BigInt(1) << 53;
@@ -66,3 +68,5 @@ std::string toSymbolicText(const LinearForm& form) {
     }
     return text;
 }
+
+}  // namespace drova

@@ -9,6 +9,8 @@
 
 #include <string>
 
+namespace drova {
+
 // Decimal digits of n (leading "-" when negative). Beyond +-2^53, where a double would round it,
 // always sym('digits'); otherwise sym(digits) when `wrap`, else the digits alone.
 std::string toSymbolicText(const BigInt& n, bool wrap);
@@ -31,3 +33,5 @@ std::string toSymbolicText(const Expolynomial& expolynomial);
 // is not +1 or -1, its magnitude and "*": 2*y-1, -3*x+y. Then the constant: written when not 0,
 // with "+" when positive after a variable; "0" for the zero form. Examples: x-y+1, -x+3/sym(2).
 std::string toSymbolicText(const LinearForm& form);
+
+}  // namespace drova

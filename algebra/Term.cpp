@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <utility>
 
+namespace drova {
+
 const Term ZeroTerm{};
 
 Term::Term(const Rational& coefficient) : coefficient(coefficient) {}
@@ -73,9 +75,11 @@ Term multiply(const Term& a, const Term& b) {
     return product;
 }
 
-boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, const Rational& time) {
+boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_view variable, const Rational& value) {
     using Quad = boost::multiprecision::cpp_bin_float_quad;
-    const Expolynomial atTime = substitute(term, "t", LinearForm(time));
-    const Term& first = atTime.terms.front();
+    const Expolynomial atValue = substitute(term, variable, LinearForm(value));
+    const Term& first = atValue.terms.front();
     return exp(Quad(first.exponentConstant)) * Quad(first.coefficient);
 }
+
+}  // namespace drova

@@ -9,7 +9,10 @@
 
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
+#include <string_view>
 #include <vector>
+
+namespace drova {
 
 struct Term {
     // Both strictly ascending by name, no zero rate and no zero exponent.
@@ -57,7 +60,9 @@ void normalise(Term& term);
 // b's heaviside factors follow a's; the product is normalised.
 Term multiply(const Term& a, const Term& b);
 
-// The numeric value of a term in the variable "t" at t = time: "t" is substituted by the constant
-// form `time`, and exp(exponent constant) * coefficient of the first resulting term is computed in
-// 113-bit binary floating point.
-boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, const Rational& time);
+// The numeric value of a term in one variable at variable = value: the variable is substituted by
+// the constant form `value`, and exp(exponent constant) * coefficient of the first resulting term is
+// computed in 113-bit binary floating point.
+boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_view variable, const Rational& value);
+
+}  // namespace drova

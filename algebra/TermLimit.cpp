@@ -2,6 +2,8 @@
 
 #include <string>
 
+namespace drova {
+
 namespace term_budget {
 thread_local std::size_t limit = DefaultTermLimit;
 thread_local std::uint64_t produced = 0;
@@ -34,3 +36,5 @@ TermLimitExceeded::TermLimitExceeded(std::size_t limit, bool produced)
                                        " times the limit of " + std::to_string(limit) + " terms)"
                                  : "An expression grew past the limit of " + std::to_string(limit) + " terms"),
       limit_(limit) {}
+
+}  // namespace drova

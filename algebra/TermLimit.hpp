@@ -19,6 +19,8 @@
 #include <cstdint>
 #include <stdexcept>
 
+namespace drova {
+
 // Enough for every model and integral we know of, with room to spare; terms of long paths carry
 // many variables and large numbers (a kilobyte or more each), so an expression of this size can
 // take a GB or two.
@@ -73,3 +75,5 @@ inline void countProducedTerm() {
     if (++term_budget::produced > term_budget::producedLimit)
         throw TermLimitExceeded(term_budget::limit, true);
 }
+
+}  // namespace drova

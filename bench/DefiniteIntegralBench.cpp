@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+using namespace drova;
+
 namespace {
 
 // exp(-v)*v^2 times k factors, alternately heaviside(v - a_i) and heaviside(-v + b_i) with the

@@ -8,6 +8,8 @@
 
 #include <vector>
 
+using namespace drova;
+
 namespace {
 
 // Term number `shape` of a family: the rate -(shape+1)/3 differs for every number, powers and

@@ -11,6 +11,8 @@
 
 #include <sstream>
 
+using namespace drova;
+
 namespace {
 
 const Rational TimeBound(5);

@@ -11,6 +11,8 @@
 #include <benchmark/benchmark.h>
 
 
+using namespace drova;
+
 namespace {
 
 using drova::measures::SemiMarkovModel;

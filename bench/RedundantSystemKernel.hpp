@@ -16,6 +16,8 @@
 
 namespace redundant_system {
 
+using namespace drova;
+
 inline Expolynomial constant(const Rational& c, const Rational& exponent = 0) {
     return Expolynomial(Term(c, exponent, {}, {}, {}));
 }

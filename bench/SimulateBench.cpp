@@ -1,6 +1,7 @@
 // Throughput of the GSMS simulator: 10^6 runs per iteration of three models,
 // reported as runs and timer events (transitions taken) per second.
 
+#include "modules/sim/ClassicSimHost.hpp"
 #include "simulate/SimulateGSMS.hpp"
 
 #include "host/classic/ClassicRandom.hpp"
@@ -9,6 +10,8 @@
 
 #include <cmath>
 #include <limits>
+
+using namespace drova;
 
 namespace {
 
@@ -76,7 +79,8 @@ void runModel(benchmark::State& state, const SimModel& model, double horizon) {
     std::int64_t runs = 0, events = 0, sampled = 0;
     for (auto _ : state) {
         SimulationCounts counts;
-        auto times = simulateGSMS(Runs, horizon, model, &counts);
+        sim::ClassicSimHost host;
+        auto times = simulateGSMS(Runs, horizon, model, host, &counts);
         benchmark::DoNotOptimize(times.data());
         runs += Runs;
         events += counts.transitionsTaken;

@@ -8,6 +8,8 @@
 #include <string>
 #include <utility>
 
+namespace drova::cli {
+
 using CommandRunner = std::function<int()>;
 using RegisteredCommand = std::pair<CLI::App*, CommandRunner>;
 
@@ -23,3 +25,5 @@ RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms
 RegisteredCommand addSimCommand(CLI::App& app);    // drova sim MODEL --runs N --horizon T [--seed S]
 RegisteredCommand addIntCommand(CLI::App& app);    // drova int FILE.json
 RegisteredCommand addKonvCommand(CLI::App& app);   // drova konv MODEL.gsms ...
+
+}  // namespace drova::cli

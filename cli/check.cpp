@@ -1,14 +1,14 @@
 // drova check MODEL.gsms: reads a GSMS file and prints a summary of the model.
 
 #include "cli/Commands.hpp"
+#include "formats/InputFile.hpp"
 #include "gsms/ReadGsms.hpp"
 
-#include <filesystem>
-#include <fstream>
 #include <iostream>
 #include <memory>
 #include <string>
-#include <system_error>
+
+namespace drova::cli {
 
 namespace {
 
@@ -31,10 +31,7 @@ void printSummary(const Gsms& model, std::ostream& out) {
 }
 
 int runCheck(const std::string& path) {
-    // A directory opens like a file on some systems but cannot be read as one.
-    std::error_code error;
-    std::ifstream in;
-    if (!std::filesystem::is_directory(path, error)) in.open(path);
+    std::ifstream in = openInputFile(path);
     if (!in.is_open()) return reportFailure("Path to GSMS file is invalid");
     try {
         const Gsms model = readGsms(in);
@@ -53,3 +50,5 @@ RegisteredCommand addCheckCommand(CLI::App& app) {
     sub->add_option("MODEL", *path, "GSMS text file")->required();
     return {sub, [path] { return runCheck(*path); }};
 }
+
+}  // namespace drova::cli

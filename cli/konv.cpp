@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+namespace drova::cli {
+
 namespace {
 
 struct KonvOptions {
@@ -132,3 +134,5 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
     return {sub, [options] { return runKonv(*options); }};
 }
+
+}  // namespace drova::cli

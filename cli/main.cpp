@@ -6,13 +6,18 @@
 #include <map>
 #include <string>
 
+namespace drova::cli {
+
 int reportFailure(const std::string& message) {
     std::cout.flush();
     std::cerr << message << '\n';
     return ExitFailure;
 }
 
+}  // namespace drova::cli
+
 int main(int argc, char** argv) {
+    using namespace drova::cli;
     CLI::App app{"drova: exact analysis and simulation of GSMS models"};
     app.require_subcommand(1);
     std::map<CLI::App*, CommandRunner> runners;

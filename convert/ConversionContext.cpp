@@ -11,6 +11,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 TimerNotRunning::TimerNotRunning(std::uint64_t timer, std::uint64_t transition)
     : message_("Timer " + std::to_string(timer) + " is not running where transition " + std::to_string(transition) +
                " needs its age") {}
@@ -166,7 +168,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         if (expression.isZero()) return;
         if (timeBound_ != 0) {
             boost::multiprecision::cpp_bin_float_quad sum = 0;
-            for (const Term& term : expression.terms) sum += valueAt(term, timeBound_);
+            for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_);
             const double value = static_cast<double>(sum);
             if (value <= threshold_) {
                 if (collectTruncated_) addTo(smsCount_, expression);
@@ -317,3 +319,5 @@ void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expoly
     Expolynomial& entry = (*sojourn_)[currentRow_][state];
     entry = add(entry, staying);
 }
+
+}  // namespace drova

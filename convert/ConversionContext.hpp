@@ -26,6 +26,8 @@
 #include <utility>
 #include <vector>
 
+namespace drova {
+
 // One step of a path: a transition and the position of the chosen destination within it.
 struct PathStep {
     std::uint64_t transition = 0;
@@ -180,3 +182,5 @@ auto ConversionContext::withinTermLimit(Compute compute) {
                                     "a shorter path, or a higher term limit");
     }
 }
+
+}  // namespace drova

@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 // A timer whose age is needed is not running: it is not active where the path starts and no
 // earlier step restarted it.
 class TimerNotRunning : public std::bad_optional_access {
@@ -50,3 +52,5 @@ TimerAges agesOfActiveTimers(const Gsms& model, std::uint64_t state, AgeAt ageAt
     }
     return ages;
 }
+
+}  // namespace drova

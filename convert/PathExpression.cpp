@@ -12,6 +12,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 namespace {
 
 // What the integral of one step needs, gathered while the path is followed forward.
@@ -279,3 +281,5 @@ const Distribution& ConversionContext::firingDistribution(std::uint64_t timer, c
     residual_ = distribution.residual(model_.delayOf(startState_, timer).value_or(RationalZero));
     return *residual_;
 }
+
+}  // namespace drova

@@ -3,12 +3,14 @@
 #include <stdexcept>
 #include <utility>
 
+namespace drova {
+
 Degenerate::Degenerate(Rational delay)
     : delay_(std::move(delay)), support_(Endpoint{delay_, false}, Endpoint{delay_, false}) {
     if (delay_ < 0) throw std::invalid_argument("The delay must be non-negative");
 }
 
-std::string Degenerate::toText() const { return "Deg(" + ::toText(delay_) + ")"; }
+std::string Degenerate::toText() const { return "Deg(" + drova::toText(delay_) + ")"; }
 
 std::unique_ptr<Distribution> Degenerate::clone() const { return std::make_unique<Degenerate>(*this); }
 
@@ -59,3 +61,5 @@ bool Degenerate::equals(const Distribution& other) const {
     auto* same = dynamic_cast<const Degenerate*>(&other);
     return same && same->delay_ == delay_;
 }
+
+}  // namespace drova

@@ -2,6 +2,8 @@
 
 #include "distributions/Distribution.hpp"
 
+namespace drova {
+
 // Deterministic delay d >= 0; support [d, d].
 class Degenerate final : public Distribution {
 public:
@@ -30,3 +32,5 @@ private:
     Rational delay_;
     Interval support_;
 };
+
+}  // namespace drova

@@ -3,9 +3,13 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 void requireGrowingArgument(const LinearForm& argument, std::string_view variable) {
     const int* coefficient = findValue(argument.variables, variable);
     if (coefficient && *coefficient > 0) return;
     throw std::invalid_argument("The argument of the density must contain the variable " + std::string(variable) +
                                 " with a positive coefficient");
 }
+
+}  // namespace drova

@@ -5,7 +5,11 @@
 
 #include <string_view>
 
+namespace drova {
+
 // An integral to +infinity of a density is finite, and its formula holds, only when the density's
 // argument grows with the integration variable. Throws std::invalid_argument "The argument of the
 // density must contain the variable V with a positive coefficient" otherwise.
 void requireGrowingArgument(const LinearForm& argument, std::string_view variable);
+
+}  // namespace drova

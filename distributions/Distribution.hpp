@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+namespace drova {
+
 class Distribution {
 public:
     virtual ~Distribution() = default;
@@ -44,3 +46,5 @@ protected:
     Distribution(const Distribution&) = default;
     Distribution& operator=(const Distribution&) = delete;
 };
+
+}  // namespace drova

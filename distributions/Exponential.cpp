@@ -7,12 +7,14 @@
 #include <stdexcept>
 #include <utility>
 
+namespace drova {
+
 Exponential::Exponential(Rational rate)
     : rate_(std::move(rate)), support_(Endpoint{RationalZero, true}, Endpoint{std::nullopt, true}) {
     if (rate_ <= 0) throw std::invalid_argument("The rate must be positive");
 }
 
-std::string Exponential::toText() const { return "Exp(" + ::toText(rate_) + ")"; }
+std::string Exponential::toText() const { return "Exp(" + drova::toText(rate_) + ")"; }
 
 std::unique_ptr<Distribution> Exponential::clone() const { return std::make_unique<Exponential>(*this); }
 
@@ -68,3 +70,5 @@ bool Exponential::equals(const Distribution& other) const {
     auto* same = dynamic_cast<const Exponential*>(&other);
     return same && same->rate_ == rate_;
 }
+
+}  // namespace drova

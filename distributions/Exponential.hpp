@@ -2,6 +2,8 @@
 
 #include "distributions/Distribution.hpp"
 
+namespace drova {
+
 // Exponential delay with rate λ > 0; support (0, +infinity).
 class Exponential final : public Distribution {
 public:
@@ -32,3 +34,5 @@ private:
     Rational rate_;
     Interval support_;
 };
+
+}  // namespace drova

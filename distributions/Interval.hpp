@@ -6,6 +6,8 @@
 
 #include <optional>
 
+namespace drova {
+
 struct Endpoint {
     std::optional<Rational> value;  // absent: +infinity
     bool open = false;
@@ -27,3 +29,5 @@ private:
     Endpoint lower_;
     Endpoint upper_;
 };
+
+}  // namespace drova

@@ -9,6 +9,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace drova {
+
 Uniform::Uniform(Rational lower, Rational upper)
     : lower_(std::move(lower)),
       upper_(std::move(upper)),
@@ -18,7 +20,9 @@ Uniform::Uniform(Rational lower, Rational upper)
     if (!(lower_ < upper_)) throw std::invalid_argument("The upper bound must greater than the lower bound");
 }
 
-std::string Uniform::toText() const { return "Uni(" + ::toText(lower_) + ", " + ::toText(upper_) + ")"; }
+std::string Uniform::toText() const {
+    return "Uni(" + drova::toText(lower_) + ", " + drova::toText(upper_) + ")";
+}
 
 std::unique_ptr<Distribution> Uniform::clone() const { return std::make_unique<Uniform>(*this); }
 
@@ -64,3 +68,5 @@ bool Uniform::equals(const Distribution& other) const {
     auto* same = dynamic_cast<const Uniform*>(&other);
     return same && same->lower_ == lower_ && same->upper_ == upper_;
 }
+
+}  // namespace drova

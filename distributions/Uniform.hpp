@@ -2,6 +2,8 @@
 
 #include "distributions/Distribution.hpp"
 
+namespace drova {
+
 // Uniform delay between a and b, 0 <= a < b; support (a, b).
 class Uniform final : public Distribution {
 public:
@@ -37,3 +39,5 @@ private:
     Rational upper_;
     Interval support_;
 };
+
+}  // namespace drova

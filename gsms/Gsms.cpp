@@ -4,6 +4,8 @@
 #include <stdexcept>
 #include <utility>
 
+namespace drova {
+
 namespace {
 
 [[noreturn]] void throwMissing(const char* what, std::uint64_t index) {
@@ -113,3 +115,5 @@ const GsmsTransition& Gsms::transition(std::uint64_t index) const {
     checkTransition(index);
     return transitions_[index];
 }
+
+}  // namespace drova

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace drova {
+
 struct GsmsState {
     std::string name;
     bool flag = false;                          // kept from the file, not interpreted
@@ -89,3 +91,5 @@ private:
     std::vector<std::unique_ptr<Distribution>> timers_;
     std::vector<GsmsTransition> transitions_;
 };
+
+}  // namespace drova

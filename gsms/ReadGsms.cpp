@@ -10,6 +10,8 @@
 #include <string_view>
 #include <system_error>
 
+namespace drova {
+
 GsmsReadError::GsmsReadError(const std::string& message) : std::ios_base::failure(message), message_(message) {}
 
 namespace {
@@ -258,3 +260,5 @@ Gsms readGsms(std::istream& in) {
     model.orderOutgoing();
     return model;
 }
+
+}  // namespace drova

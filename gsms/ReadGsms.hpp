@@ -8,6 +8,8 @@
 #include <stdexcept>
 #include <string>
 
+namespace drova {
+
 // An item of the file that could not be read: the end of the file came first, or its text
 // is not what the item requires. The message names the item and the 1-based line, e.g.
 // "Could not read the flag of state 2 at line 7", with " (end of file)" appended when the
@@ -27,3 +29,5 @@ private:
 // that breaks a rule (with the model's and the distributions' own messages), and the
 // errors of parseRational for a malformed or zero-denominator number.
 Gsms readGsms(std::istream& in);
+
+}  // namespace drova

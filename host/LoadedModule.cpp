@@ -1,5 +1,7 @@
 #include "host/LoadedModule.hpp"
 
+namespace drova {
+
 HostError::HostError(std::string identifier, const std::string& message)
     : std::runtime_error(message), identifier_(std::move(identifier)) {}
 HostError::~HostError() = default;
@@ -73,3 +75,5 @@ std::vector<matlab::data::Array> callMexFunction(matlab::mex::Function& function
     matlab::mex::detail::callFunction(call, &function);
     return takeOutputs(call, name);
 }
+
+}  // namespace drova

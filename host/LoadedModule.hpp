@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace drova {
+
 // An error that ends a MATLAB call: what() is the message; the identifier may be empty.
 class DROVA_HOST_API HostError : public std::runtime_error {
 public:
@@ -75,3 +77,5 @@ std::unique_ptr<FunctionClass> createMexFunction(std::shared_ptr<matlab::engine:
 DROVA_HOST_API std::vector<matlab::data::Array> callMexFunction(matlab::mex::Function& function, std::size_t nargout,
                                                                 std::vector<matlab::data::Array> inputs,
                                                                 const std::string& name = "MexFunction");
+
+}  // namespace drova

@@ -1,6 +1,6 @@
 #include "host/MatlabEngine.hpp"
 
-#include "host/ArrayData.hpp"
+#include "host/data/ArrayData.hpp"
 #include "host/Sym.hpp"
 
 #include <optional>
@@ -15,6 +15,9 @@ namespace {
 
 using data::Array;
 using data::ArrayType;
+using drova::Rational;
+using drova::toAsciiText;
+using drova::toUtf16Text;
 using Arrays = std::vector<Array>;
 
 [[noreturn]] void raise(std::string identifier, std::string message) {
@@ -74,8 +77,8 @@ Arrays numden(std::size_t, const Arrays& args) {
         numerators.emplace_back(boost::multiprecision::numerator(value));
         denominators.emplace_back(boost::multiprecision::denominator(value));
     }
-    return {createSymArray(args[0].getDimensions(), std::move(numerators)),
-            createSymArray(args[0].getDimensions(), std::move(denominators))};
+    return {drova::createSymArray(args[0].getDimensions(), std::move(numerators)),
+            drova::createSymArray(args[0].getDimensions(), std::move(denominators))};
 }
 
 // The symbolic engine's text of a rational: "3", "-3/4".

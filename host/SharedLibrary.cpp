@@ -6,6 +6,8 @@
 #include <cstring>
 #include <stdexcept>
 
+namespace drova {
+
 SharedLibrary::SharedLibrary(const std::filesystem::path& path)
     : path_(path), handle_(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
     if (!handle_) throw std::runtime_error(dlerror());
@@ -21,3 +23,5 @@ void* SharedLibrary::symbol(const char* name) const {
     if (!address || !dladdr(address, &found) || dlinfo(handle_, RTLD_DI_LINKMAP, &self) != 0) return nullptr;
     return found.dli_fname && self->l_name && std::strcmp(found.dli_fname, self->l_name) == 0 ? address : nullptr;
 }
+
+}  // namespace drova

@@ -5,6 +5,8 @@
 
 #include <filesystem>
 
+namespace drova {
+
 class DROVA_HOST_API SharedLibrary {
 public:
     // Opens the library and binds all its symbols now; std::runtime_error with the
@@ -22,3 +24,5 @@ private:
     std::filesystem::path path_;
     void* handle_;
 };
+
+}  // namespace drova

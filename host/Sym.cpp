@@ -1,6 +1,8 @@
 #include "host/Sym.hpp"
 
-#include "host/ArrayData.hpp"
+#include "host/data/ArrayData.hpp"
+
+namespace drova {
 
 using matlab::data::detail::ArrayAccess;
 
@@ -15,3 +17,5 @@ matlab::data::Array createSymScalar(const Rational& value) { return createSymArr
 const Rational& symElement(const matlab::data::Array& array, std::size_t index) {
     return ArrayAccess::element<Rational>(array, index);
 }
+
+}  // namespace drova

@@ -3,64 +3,39 @@
 #include <stdexcept>
 #include <string>
 
-using namespace matlab::data;
+namespace drova {
 
 namespace {
-
-// The five property values of one ExpolyIntegral object.
-struct IntegralProperties {
-    Array distribution;
-    Array argument;  // Vars
-    Array variable;  // Var
-    Array lower;     // A
-    Array upper;     // B
-};
-
-IntegralProperties readProperties(const Object& integral, const ExpolyIntegralReader& reader) {
-    // The element becomes a 1-by-1 array of its own before its properties are read.
-    const ObjectArray holder = ArrayFactory().createScalar(integral);
-    IntegralProperties properties;
-    properties.distribution = reader.property(holder, "Distribution");
-    properties.argument = reader.property(holder, "Vars");
-    properties.variable = reader.property(holder, "Var");
-    properties.lower = reader.property(holder, "A");
-    properties.upper = reader.property(holder, "B");
-    return properties;
-}
 
 bool isZeroForm(const LinearForm& form) { return form.variables.empty() && form.constant == 0; }
 
 // One step each: the object's distribution and forms live only inside the step.
-Expolynomial improperStep(const Object& integral, const Expolynomial& accumulator, const ExpolyIntegralReader& reader) {
-    const IntegralProperties properties = readProperties(integral, reader);
-    if (!isZeroForm(reader.readLinearForm(properties.upper)))
-        throw std::invalid_argument("Improper integral must not have an upper bound");
-    const std::unique_ptr<Distribution> distribution = reader.readDistribution(properties.distribution);
-    const LinearForm argument = reader.readLinearForm(properties.argument);
-    const std::string variable = ExpolyIntegralReader::readText(properties.variable);
-    const LinearForm lower = reader.readLinearForm(properties.lower);
+Expolynomial improperStep(const IntegralObject& integral, const Expolynomial& accumulator) {
+    if (!isZeroForm(integral.upper())) throw std::invalid_argument("Improper integral must not have an upper bound");
+    const std::unique_ptr<Distribution> distribution = integral.distribution();
+    const LinearForm argument = integral.argument();
+    const std::string variable = integral.variable();
+    const LinearForm lower = integral.lower();
     return distribution->integrateToInfinity(argument, variable, lower, accumulator);
 }
 
-Expolynomial properStep(const Object& integral, const Expolynomial& accumulator, const ExpolyIntegralReader& reader) {
-    const IntegralProperties properties = readProperties(integral, reader);
-    const std::unique_ptr<Distribution> distribution = reader.readDistribution(properties.distribution);
-    const LinearForm argument = reader.readLinearForm(properties.argument);
-    const std::string variable = ExpolyIntegralReader::readText(properties.variable);
-    const LinearForm lower = reader.readLinearForm(properties.lower);
-    const LinearForm upper = reader.readLinearForm(properties.upper);
+Expolynomial properStep(const IntegralObject& integral, const Expolynomial& accumulator) {
+    const std::unique_ptr<Distribution> distribution = integral.distribution();
+    const LinearForm argument = integral.argument();
+    const std::string variable = integral.variable();
+    const LinearForm lower = integral.lower();
+    const LinearForm upper = integral.upper();
     return distribution->integrate(argument, variable, lower, upper, accumulator);
 }
 
 }  // namespace
 
-Expolynomial integrateExpolys(const ObjectArray& proper, const ObjectArray& improper,
-                              const ExpolyIntegralReader& reader) {
+Expolynomial integrateExpolys(const IntegralNest& nest) {
     Expolynomial accumulator = UnitExpolynomial;
     // Each step's fresh result is moved into the accumulator, which releases the previous value.
-    for (std::size_t j = improper.getNumberOfElements(); j-- > 0;)
-        accumulator = improperStep(improper[j], accumulator, reader);
-    for (std::size_t i = proper.getNumberOfElements(); i-- > 0;)
-        accumulator = properStep(proper[i], accumulator, reader);
+    for (std::size_t j = nest.improperCount(); j-- > 0;) accumulator = improperStep(*nest.improper(j), accumulator);
+    for (std::size_t i = nest.properCount(); i-- > 0;) accumulator = properStep(*nest.proper(i), accumulator);
     return accumulator;
 }
+
+}  // namespace drova

@@ -1,5 +1,5 @@
 #pragma once
-// The nested integral described by two arrays of ExpolyIntegral objects, evaluated exactly.
+// The nested integral described by two lists of integral objects, evaluated exactly.
 //
 // With proper integrals P1..Pm and improper integrals Q1..Qk (element 1 first) the value is
 //
@@ -10,15 +10,48 @@
 // (Q2's applied to ( ... Qk's applied to the constant one)). So the improper objects are taken
 // from the last to the first, then the proper ones from the last to the first; each step
 // replaces the accumulator by its result. Variables that no step eliminates stay free.
+//
+// The objects are read as the driver reaches them, through IntegralNest; the reader of the
+// module's MATLAB objects is modules/int/ObjectNest.hpp.
 
 #include "algebra/Expolynomial.hpp"
-#include "host/MatlabData.hpp"
-#include "integrate/ExpolyIntegralReader.hpp"
+#include "algebra/LinearForm.hpp"
+#include "distributions/Distribution.hpp"
 
-// Each object is read in the order Distribution, Vars, Var, A, B (all five properties first,
-// then the values built from them). For an improper object the upper limit B is built first and
-// must be the zero form, else std::invalid_argument "Improper integral must not have an upper
-// bound" before its distribution is read. Every other failure of the readers, the distributions
-// and the algebra passes through unchanged; the first one ends the work.
-Expolynomial integrateExpolys(const matlab::data::ObjectArray& proper, const matlab::data::ObjectArray& improper,
-                              const ExpolyIntegralReader& reader);
+#include <cstddef>
+#include <memory>
+#include <string>
+
+namespace drova {
+
+// One integral object; each value is built when the driver asks for it, so that a failure to
+// build one is reported in the driver's order.
+class IntegralObject {
+public:
+    virtual ~IntegralObject() = default;
+    virtual std::unique_ptr<Distribution> distribution() const = 0;
+    virtual LinearForm argument() const = 0;  // Vars: where the density is evaluated
+    virtual std::string variable() const = 0; // Var: the integration variable
+    virtual LinearForm lower() const = 0;     // A
+    virtual LinearForm upper() const = 0;     // B
+};
+
+// The two lists of a nest of integrals.
+class IntegralNest {
+public:
+    virtual ~IntegralNest() = default;
+    virtual std::size_t properCount() const = 0;
+    virtual std::size_t improperCount() const = 0;
+    // Element `index` (from 0) of a list, read as the driver reaches it.
+    virtual std::unique_ptr<IntegralObject> proper(std::size_t index) const = 0;
+    virtual std::unique_ptr<IntegralObject> improper(std::size_t index) const = 0;
+};
+
+// Each object's values are built in the order distribution, argument, variable, lower limit,
+// upper limit. For an improper object the upper limit is built first and must be the zero form,
+// else std::invalid_argument "Improper integral must not have an upper bound" before its
+// distribution is built. Every other failure of the nest, the distributions and the algebra
+// passes through unchanged; the first one ends the work.
+Expolynomial integrateExpolys(const IntegralNest& nest);
+
+}  // namespace drova

@@ -8,20 +8,22 @@
 // parameter count is checked before its draw, so a failing record consumes no
 // random number. The host's interrupt request is polled after every record.
 
+#include "simulate/SimHost.hpp"
 #include "simulate/SimModel.hpp"
-
-#include "host/classic/ClassicRandom.hpp"
 
 #include <atomic>
 #include <span>
 #include <vector>
 
-// One value for the record, from the host's current generator.
-double sampleDistribution(const SimDistribution& dist);
-// The same, drawing from random and polling interrupt: the simulation fetches
-// the host's generator and interrupt flag once per call.
-double sampleDistribution(const SimDistribution& dist, ClassicRandomSource& random,
-                          const std::atomic<bool>& interrupt);
+namespace drova {
+
+// One value for the record, drawn from the host.
+double sampleDistribution(const SimDistribution& dist, SimHost& host);
+// The same, polling `interrupt`, the host's request flag: the simulation
+// fetches it once per call.
+double sampleDistribution(const SimDistribution& dist, SimHost& host, const std::atomic<bool>& interrupt);
 
 // One value per record, in order.
-std::vector<double> sampleDistStruct(std::span<const SimDistribution> dists);
+std::vector<double> sampleDistStruct(std::span<const SimDistribution> dists, SimHost& host);
+
+}  // namespace drova

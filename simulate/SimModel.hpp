@@ -9,9 +9,20 @@
 #include <string>
 #include <vector>
 
+namespace drova {
+
 // Kind of a timer's distribution, held as its integer value. Any value other
 // than Deg, Exp and Uni is sampled as Lognormal.
 enum class DistType : std::int32_t { Deg = 1, Exp = 2, Uni = 3, Lognormal = 4 };
+
+// The members of DistType by name, in the order of their values: the one table of the names
+// that hosts, documents and the MATLAB enumeration use.
+struct DistTypeMember {
+    const char* name;
+    DistType type;
+};
+inline constexpr DistTypeMember DistTypeMembers[] = {
+    {"Deg", DistType::Deg}, {"Exp", DistType::Exp}, {"Uni", DistType::Uni}, {"Lognormal", DistType::Lognormal}};
 
 struct SimDestination {
     std::int64_t Target = 0;         // position in States of the state entered
@@ -48,3 +59,5 @@ struct SimModel {
     std::vector<SimDistribution> Distributions;  // timer k draws from entry k
     std::vector<SimTransition> Transitions;
 };
+
+}  // namespace drova

@@ -2,27 +2,25 @@
 
 #include "simulate/SampleDistStruct.hpp"
 
-#include "host/classic/ClassicChecks.hpp"
-#include "host/classic/ClassicRandom.hpp"
-#include "host/classic/ClassicRuntime.hpp"
-
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <new>
+
+namespace drova {
 
 namespace {
 
 constexpr double Inf = std::numeric_limits<double>::infinity();
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 
-// What the simulation uses of the host, fetched once per call: the current
-// generator and the interrupt flag.
+// The host of one call, with its interrupt flag fetched once.
 struct Host {
-    ClassicRandomSource& random;
+    SimHost& services;
     const std::atomic<bool>& interrupt;
 
-    static Host current() { return {classicGenerator(), *classicInterruptFlag()}; }
+    explicit Host(SimHost& host) : services(host), interrupt(host.interruptRequest()) {}
+    void poll() const { pollInterrupt(services, interrupt); }
 };
 
 MinimumTimerChoice selectMinimum(std::span<const std::int64_t> outTrans, std::span<const double> timers,
@@ -39,19 +37,19 @@ MinimumTimerChoice selectMinimum(std::span<const std::int64_t> outTrans, std::sp
     std::size_t chosen = 0;
     double smallest = NaN;
     for (std::size_t k = 0; k < outTrans.size(); ++k) {
-        std::int64_t t = classicIndexCheck(outTrans[k], 1, transitionCount, "transitions");
+        std::int64_t t = checkedIndex(host.services, outTrans[k], 1, transitionCount, "transitions");
         const std::vector<std::int64_t>& ds = transitions[t - 1].Distributions;
         double largest = NaN;
         for (std::int64_t d : ds) {
-            double value = timers[classicIndexCheck(d, 1, timerCount, "timers") - 1];
+            double value = timers[checkedIndex(host.services, d, 1, timerCount, "timers") - 1];
             if (std::isnan(largest) || value > largest) largest = value;
         }
-        if (ds.empty()) classicRaise("Coder:toolbox:eml_min_or_max_varDimZero");
+        if (ds.empty()) host.services.transitionWithoutTimers();
         if (std::isnan(smallest) ? !std::isnan(largest) : largest < smallest) {
             smallest = largest;
             chosen = k;
         }
-        classicPollInterrupt(host.interrupt);
+        host.poll();
     }
     choice.minTimer = smallest;
     if (!std::isnan(smallest)) choice.minTrans = outTrans[chosen];
@@ -59,16 +57,14 @@ MinimumTimerChoice selectMinimum(std::span<const std::int64_t> outTrans, std::sp
 }
 
 const SimDestination& chooseDestination(const SimTransition& transition, const Host& host) {
-    const double r = host.random.uniform();
+    const double r = host.services.uniform();
     const std::vector<SimDestination>& destinations = transition.Destinations;
     double cumulative = 0.0;
     for (const SimDestination& destination : destinations) {
         cumulative += destination.Probability;
         if (r < cumulative) return destination;
     }
-    if (destinations.size() == 1) classicRaise("Coder:FE:PotentialVectorVector");
-    if (destinations.size() >= 2) classicWarn("Coder:toolbox:FindVectorOrientationMismatch");
-    classicRaise("MATLAB:legacy_two_part:needMoreRhsOutputs");
+    host.services.noDestinationChosen(destinations.size());
 }
 
 // Draws the listed timers, in list order, into their slots. Every entry is
@@ -76,18 +72,18 @@ const SimDestination& chooseDestination(const SimTransition& transition, const H
 void startTimers(std::span<double> timers, std::span<const std::int64_t> list,
                  std::span<const SimDistribution> distributions, const Host& host) {
     const auto count = static_cast<std::int64_t>(std::min(timers.size(), distributions.size()));
-    for (std::int64_t entry : list) classicIndexCheck(entry, 1, count, "timers");
+    for (std::int64_t entry : list) checkedIndex(host.services, entry, 1, count, "timers");
     for (std::int64_t entry : list)
-        timers[entry - 1] = sampleDistribution(distributions[entry - 1], host.random, host.interrupt);
+        timers[entry - 1] = sampleDistribution(distributions[entry - 1], host.services, host.interrupt);
 }
 
-std::vector<double> filledRow(std::int64_t count, double value) {
+std::vector<double> filledRow(std::int64_t count, double value, SimHost& host) {
     // Lists hold signed 32-bit counts; a longer one cannot be had.
-    if (count > std::numeric_limits<std::int32_t>::max()) classicOutOfMemory();
+    if (count > std::numeric_limits<std::int32_t>::max()) host.outOfMemory();
     try {
         return std::vector<double>(static_cast<std::size_t>(count), value);
     } catch (const std::bad_alloc&) {
-        classicOutOfMemory();
+        host.outOfMemory();
     }
 }
 
@@ -95,49 +91,48 @@ std::vector<double> filledRow(std::int64_t count, double value) {
 
 MinimumTimerChoice getOutgoingTransWithMinimumTimer(std::span<const std::int64_t> outTrans,
                                                     std::span<const double> timers,
-                                                    std::span<const SimTransition> transitions) {
-    return selectMinimum(outTrans, timers, transitions, Host::current());
+                                                    std::span<const SimTransition> transitions, SimHost& host) {
+    return selectMinimum(outTrans, timers, transitions, Host(host));
 }
 
-const SimDestination& getDestinationState(const SimTransition& transition) {
-    return chooseDestination(transition, Host::current());
+const SimDestination& getDestinationState(const SimTransition& transition, SimHost& host) {
+    return chooseDestination(transition, Host(host));
 }
 
 void restartTimers(std::span<double> timers, const SimDestination& destination,
-                   std::span<const SimDistribution> distributions) {
-    startTimers(timers, destination.New, distributions, Host::current());
+                   std::span<const SimDistribution> distributions, SimHost& host) {
+    startTimers(timers, destination.New, distributions, Host(host));
 }
 
-std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, const SimModel& gsms,
+std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, const SimModel& gsms, SimHost& host,
                                  SimulationCounts* counts) {
-    classicCheckNonNegative(simulations);
-    std::vector<double> times = filledRow(simulations, Inf);
+    if (simulations < 0) host.negativeRunCount(simulations);
+    std::vector<double> times = filledRow(simulations, Inf, host);
     const auto stateCount = static_cast<std::int64_t>(gsms.States.size());
-    const std::int64_t initialState =
-        classicIndexCheck(gsms.Initial.InitialState, 1, stateCount, "gsms.States");
+    const std::int64_t initialState = checkedIndex(host, gsms.Initial.InitialState, 1, stateCount, "gsms.States");
     if (gsms.States[initialState - 1].DownState) {
         std::fill(times.begin(), times.end(), 0.0);
         return times;
     }
 
-    const Host host = Host::current();
-    std::vector<double> timers = filledRow(static_cast<std::int64_t>(gsms.Distributions.size()), NaN);
+    const Host call(host);
+    std::vector<double> timers = filledRow(static_cast<std::int64_t>(gsms.Distributions.size()), NaN, host);
     SimulationCounts done;
     for (std::int64_t run = 0; run < simulations; ++run) {
         double time = 0.0;
         std::int64_t current = initialState;
         std::fill(timers.begin(), timers.end(), NaN);
-        startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, host);
+        startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, call);
         done.timersSampled += static_cast<std::int64_t>(gsms.Initial.InitialTimers.size());
         for (;;) {
-            classicIndexCheck(current, 1, stateCount, "gsms.States");
+            checkedIndex(host, current, 1, stateCount, "gsms.States");
             MinimumTimerChoice next =
-                selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, host);
+                selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, call);
             if (!next.minTrans) break;
             time += next.minTimer;
             if (time > analysisTime) break;
-            const SimDestination& destination = chooseDestination(gsms.Transitions[*next.minTrans - 1], host);
-            const std::int64_t target = classicIndexCheck(destination.Target, 1, stateCount, "gsms.States");
+            const SimDestination& destination = chooseDestination(gsms.Transitions[*next.minTrans - 1], call);
+            const std::int64_t target = checkedIndex(host, destination.Target, 1, stateCount, "gsms.States");
             ++done.transitionsTaken;
             if (gsms.States[target - 1].DownState) {
                 times[run] = time;
@@ -149,14 +144,16 @@ std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, 
                 double left = timer - next.minTimer;
                 timer = left <= 0.0 ? NaN : left;
             }
-            startTimers(timers, destination.New, gsms.Distributions, host);
+            startTimers(timers, destination.New, gsms.Distributions, call);
             done.timersSampled += static_cast<std::int64_t>(destination.New.size());
             current = target;
-            classicPollInterrupt(host.interrupt);
+            call.poll();
         }
-        classicPollInterrupt(host.interrupt);
+        call.poll();
     }
     std::erase(times, Inf);
     if (counts != nullptr) *counts = done;
     return times;
 }
+
+}  // namespace drova

@@ -6,6 +6,8 @@
 #include <memory>
 #include <utility>
 
+namespace drova {
+
 namespace md = matlab::data;
 
 namespace {
@@ -192,3 +194,5 @@ ClassicArray classicConvertToStringClass(std::string_view path, const ClassicArr
     md::Object converted(std::string(ClassicStringClass), {{"Value", factory.createCharArray(*text)}});
     return ClassicArray(factory.createScalar(converted));
 }
+
+}  // namespace drova

@@ -19,6 +19,8 @@
 #include <string_view>
 #include <vector>
 
+namespace drova {
+
 class ClassicArray;
 ClassicArray* classicCreateDoubleMatrix(std::int64_t rows, std::int64_t columns);
 
@@ -124,3 +126,5 @@ void classicCheckEnumerationValue(std::string_view path, const ClassicArray& val
 // error naming path.
 inline constexpr std::string_view ClassicStringClass = "coder.internal.string";
 ClassicArray classicConvertToStringClass(std::string_view path, const ClassicArray& value);
+
+}  // namespace drova

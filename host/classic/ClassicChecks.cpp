@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace drova {
+
 namespace {
 
 std::string numberText(double value) {
@@ -122,3 +124,5 @@ void classicCheckEnumeration(std::string_view path, std::string_view className,
     classicRaise(ClassicEnumerationErrorId,
                  {std::string(path), std::string(className), joined(expected, memberText), joined(actual, memberText)});
 }
+
+}  // namespace drova

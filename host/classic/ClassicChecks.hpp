@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+namespace drova {
+
 // Index check: index must lie in low ... high (an empty array has high < low).
 [[noreturn]] void classicIndexError(std::int64_t index, std::int64_t low, std::int64_t high, std::string_view array);
 inline std::int64_t classicIndexCheck(std::int64_t index, std::int64_t low, std::int64_t high,
@@ -63,3 +65,5 @@ struct ClassicEnumerationMember {
 void classicCheckEnumeration(std::string_view path, std::string_view className,
                              std::span<const ClassicEnumerationMember> expected,
                              std::span<const ClassicEnumerationMember> actual);
+
+}  // namespace drova

@@ -4,6 +4,8 @@
 #include <map>
 #include <utility>
 
+namespace drova {
+
 namespace {
 
 // The host's message catalogue: identifier -> text with numbered parameter slots.
@@ -98,3 +100,5 @@ ClassicWarningHandler setClassicWarningHandler(ClassicWarningHandler handler) {
     warningHandler() = handler ? std::move(handler) : ClassicWarningHandler(defaultWarningHandler);
     return previous;
 }
+
+}  // namespace drova

@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+namespace drova {
+
 class ClassicError : public std::runtime_error {
 public:
     ClassicError(std::string identifier, std::vector<std::string> parameters);
@@ -56,3 +58,5 @@ void classicWarn(std::string_view identifier, std::vector<std::string> parameter
 using ClassicWarningHandler = std::function<void(const std::string& identifier, const std::string& message)>;
 // Installs a warning handler (an empty one restores the default); returns the previous one.
 ClassicWarningHandler setClassicWarningHandler(ClassicWarningHandler handler);
+
+}  // namespace drova

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+namespace drova {
+
 namespace {
 
 SharedLibrary openModule(const std::filesystem::path& path) {
@@ -83,3 +85,5 @@ void* LoadedClassicModule::requireSymbol(const char* symbolName) const {
                                 std::string(symbolName) + ".");
     return address;
 }
+
+}  // namespace drova

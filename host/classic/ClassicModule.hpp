@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+namespace drova {
+
 // The classic entry: output count, output slots (at least one, all null on
 // entry), input count, inputs.
 using ClassicMexFunction = void (*)(int nlhs, ClassicArray* plhs[], int nrhs, const ClassicArray* prhs[]);
@@ -63,3 +65,5 @@ private:
     std::string name_;
     ClassicMexFunction mexFunction_ = nullptr;
 };
+
+}  // namespace drova

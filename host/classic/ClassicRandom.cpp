@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace drova {
+
 namespace {
 
 MersenneTwisterSource hostGenerator;
@@ -50,3 +52,5 @@ void classicRandn(double* out, std::size_t n) {
 
 double classicRandu() { return currentSource->uniform(); }
 double classicRandn() { return currentSource->normal(); }
+
+}  // namespace drova

@@ -18,6 +18,8 @@
 #include <cstdint>
 #include <random>
 
+namespace drova {
+
 // A source of the host's random numbers. Tests substitute their own.
 class ClassicRandomSource {
 public:
@@ -57,3 +59,5 @@ void classicRandu(double* out, std::size_t n);
 void classicRandn(double* out, std::size_t n);
 double classicRandu();
 double classicRandn();
+
+}  // namespace drova

@@ -7,6 +7,8 @@
 #include <limits>
 #include <memory>
 
+namespace drova {
+
 namespace {
 
 std::vector<std::unique_ptr<ClassicRootContext>>& liveContexts() {
@@ -113,3 +115,5 @@ void classicBreak() {
     interruptRequested.store(false, std::memory_order_relaxed);
     classicRaise(ClassicInterruptErrorId);
 }
+
+}  // namespace drova

@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+namespace drova {
+
 // A piece of working memory and the function that frees it.
 struct ClassicCleanupEntry {
     void* data;
@@ -98,3 +100,5 @@ inline void classicPollInterrupt(const std::atomic<bool>& flag) {
     if (flag.load(std::memory_order_relaxed)) [[unlikely]]
         classicBreak();
 }
+
+}  // namespace drova

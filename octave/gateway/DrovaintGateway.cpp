@@ -7,10 +7,13 @@
 
 #include "octave/gateway/OctaveObjectModule.hpp"
 
-#include "integrate/ExpolyIntegralObjects.hpp"
-#include "integrate/MexFunction.hpp"
+#include "modules/int/ExpolyIntegralObjects.hpp"
+#include "modules/int/MexFunction.hpp"
 
 namespace {
+
+using namespace drova::gateway;
+using namespace drova::integrate;
 
 class DrovaintRules : public OctaveValues::Rules {
 public:

@@ -10,9 +10,12 @@
 
 #include "octave/gateway/OctaveObjectModule.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "modules/konv/MexFunction.hpp"
 
 namespace {
+
+using namespace drova::gateway;
+using drova::konv::MexFunction;
 
 const OctaveValues::Rules rules;
 ObjectModuleGateway<MexFunction> gateway("Drovakonv", rules);

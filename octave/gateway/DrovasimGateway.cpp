@@ -12,12 +12,13 @@
 #include "octave/gateway/OctaveHost.hpp"
 #include "octave/gateway/OctaveValues.hpp"
 
-#include "simulate/SimModel.hpp"
+#include "modules/sim/GsmsStructure.hpp"
 
 #include "host/classic/ClassicError.hpp"
 #include "host/classic/ClassicModule.hpp"
 #include "host/classic/ClassicRandom.hpp"
 #include "host/classic/ClassicRuntime.hpp"
+#include "host/classic/InterruptForwarding.hpp"
 
 #include <chrono>
 #include <csignal>
@@ -26,27 +27,21 @@
 
 // Drovasim's classic entry, renamed in this build (octave/CMakeLists.txt) so that the
 // gateway's entry is the file's only mexFunction.
-extern "C" void drovasimMexFunction(int nlhs, ClassicArray* plhs[], int nrhs, const ClassicArray* prhs[]);
+extern "C" void drovasimMexFunction(int nlhs, drova::ClassicArray* plhs[], int nrhs,
+                                    const drova::ClassicArray* prhs[]);
 
 namespace {
 
+using namespace drova;
+using namespace drova::gateway;
 namespace md = matlab::data;
-
-const md::EnumerationClass& distType() {
-    static const md::EnumerationClass type{"DistType",
-                                           {{"Deg", static_cast<std::int64_t>(DistType::Deg)},
-                                            {"Exp", static_cast<std::int64_t>(DistType::Exp)},
-                                            {"Uni", static_cast<std::int64_t>(DistType::Uni)},
-                                            {"Lognormal", static_cast<std::int64_t>(DistType::Lognormal)}}};
-    return type;
-}
 
 class DrovasimRules : public OctaveValues::Rules {
 public:
     std::optional<md::Array> read(OctaveValues& values, const mxArray* value, const ValuePlace& place) const override {
         // Only members: any other name is left a string, which the module refuses as a DistType.
         if (place.kind == ValuePlace::Kind::Field && place.path == "gsms.Distributions.type")
-            return values.readEnumeration(value, distType(), false);
+            return values.readEnumeration(value, sim::distTypeClass(), false);
         return std::nullopt;
     }
 };
@@ -62,21 +57,16 @@ extern __attribute__((weak)) volatile sig_atomic_t octave_signal_caught;
 
 // While it lives, Ctrl-C asks the host's run time to interrupt the module's call: through a
 // handler of SIGINT, and in Octave by taking over the requests that its own thread marks.
-class InterruptForwarding {
+class OctaveInterruptForwarding {
 public:
-    InterruptForwarding() {
-        struct sigaction action {};
-        action.sa_handler = [](int) { classicRequestInterrupt(); };
-        sigemptyset(&action.sa_mask);
-        sigaction(SIGINT, &action, &previous_);
+    OctaveInterruptForwarding() {
         if (&octave_interrupt_state != nullptr) watcher_ = std::jthread(takeOverOctaveRequests);
     }
-    ~InterruptForwarding() {
-        watcher_ = {};  // stops and joins the watcher
-        sigaction(SIGINT, &previous_, nullptr);
+    ~OctaveInterruptForwarding() {
+        watcher_ = {};  // stops and joins the watcher before SIGINT's handling is given back
     }
-    InterruptForwarding(const InterruptForwarding&) = delete;
-    InterruptForwarding& operator=(const InterruptForwarding&) = delete;
+    OctaveInterruptForwarding(const OctaveInterruptForwarding&) = delete;
+    OctaveInterruptForwarding& operator=(const OctaveInterruptForwarding&) = delete;
 
 private:
     // The module's interrupt error answers the request, so Octave's mark is cleared.
@@ -91,7 +81,7 @@ private:
         }
     }
 
-    struct sigaction previous_ {};
+    InterruptForwarding signals_;
     std::jthread watcher_;
 };
 
@@ -118,7 +108,7 @@ void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
         const std::vector<md::Array> inputs = values.readArguments(nrhs, prhs, {"simulations", "analysisTime", "gsms"});
         std::vector<md::Array> outputs;
         try {
-            const InterruptForwarding interrupts;
+            const OctaveInterruptForwarding interrupts;
             outputs = classicCallMexFunction(drovasimMexFunction, static_cast<std::size_t>(std::max(nlhs, 0)), inputs,
                                              "Drovasim");
         } catch (const ClassicError& e) {

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <typeinfo>
 
+namespace drova::gateway {
+
 namespace md = matlab::data;
 using matlab::engine::MATLABException;
 
@@ -122,3 +124,5 @@ std::vector<md::Array> OctaveEngine::string(std::size_t nlhs, const std::vector<
     }
     return {md::ArrayFactory().createArray<md::MATLABString>({count, 1}, std::move(texts))};
 }
+
+}  // namespace drova::gateway

@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+namespace drova::gateway {
+
 struct OctaveArrayDeleter {
     void operator()(mxArray* value) const { mxDestroyArray(value); }
 };
@@ -81,3 +83,5 @@ private:
     matlab::engine::MATLABEngine standard_;
     OctaveValues* values_ = nullptr;
 };
+
+}  // namespace drova::gateway

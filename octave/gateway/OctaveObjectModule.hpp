@@ -22,6 +22,8 @@
 #include <memory>
 #include <string>
 
+namespace drova::gateway {
+
 template <class FunctionClass>
 class ObjectModuleGateway {
 public:
@@ -51,3 +53,5 @@ private:
     OctaveEngine engine_;
     std::unique_ptr<FunctionClass> function_;
 };
+
+}  // namespace drova::gateway

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <type_traits>
 
+namespace drova::gateway {
+
 namespace md = matlab::data;
 
 namespace {
@@ -341,3 +343,5 @@ std::string octaveText(const mxArray* value) {
     }
     return text;
 }
+
+}  // namespace drova::gateway

@@ -28,6 +28,8 @@
 #include <string>
 #include <vector>
 
+namespace drova::gateway {
+
 // A failure of a gateway itself; ends the call with the message and identifier.
 class GatewayError : public std::runtime_error {
 public:
@@ -109,3 +111,5 @@ mxArray* writeOctave(const matlab::data::Array& value);
 
 // The text of a host character array (bytes, or 16-bit units, as the host holds them).
 std::string octaveText(const mxArray* value);
+
+}  // namespace drova::gateway

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+using namespace drova;
+
 namespace algebra_test {
 
 using Quad = boost::multiprecision::cpp_bin_float_quad;
@@ -26,17 +28,6 @@ inline LinearForm form(const LinearForm::Variables& variables, const Rational& c
 inline Expolynomial expolynomial(std::vector<Term> terms) { return Expolynomial(std::move(terms)); }
 
 inline std::string text(const Expolynomial& e) { return toSymbolicText(e); }
-
-// The message of the std::invalid_argument that `operation` throws, or "no error".
-template <typename F>
-std::string messageOf(F&& operation) {
-    try {
-        operation();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 inline Rational power(const Rational& base, unsigned exponent) {
     Rational result = 1;

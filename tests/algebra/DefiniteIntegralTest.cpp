@@ -1,3 +1,4 @@
+#include "Failure.hpp"
 #include "AlgebraTestSupport.hpp"
 
 #include "algebra/DefiniteIntegral.hpp"
@@ -8,10 +9,11 @@
 #include <limits>
 #include <stdexcept>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::form;
-using algebra_test::messageOf;
 using algebra_test::Point;
 using algebra_test::Quad;
 using algebra_test::text;
@@ -63,10 +65,10 @@ TEST(DefiniteIntegral, TermsAreIntegratedInOrderAndMerged) {
 TEST(DefiniteIntegral, CoefficientOtherThanPlusOrMinusOneFails) {
     const std::string message = "The variable v must not have a constant besides 1 and -1";
     const Term doubled = stepTerm(1, {form({{"v", 2}}, -1)});
-    EXPECT_EQ(messageOf([&] { definiteIntegral(Expolynomial(doubled), "v", zero, t); }), message);
+    EXPECT_EQ(failure<std::invalid_argument>([&] { definiteIntegral(Expolynomial(doubled), "v", zero, t); }), message);
     // Also when the factor is reached only after splitting at another one.
     const Term twoSteps = stepTerm(1, {form({{"v", 1}}, -1), form({{"v", -3}}, 4)});
-    EXPECT_EQ(messageOf([&] { definiteIntegral(Expolynomial(twoSteps), "v", zero, t); }), message);
+    EXPECT_EQ(failure<std::invalid_argument>([&] { definiteIntegral(Expolynomial(twoSteps), "v", zero, t); }), message);
 }
 
 TEST(DefiniteIntegral, WholeRangeIsIntegratedBeforeTheFactorIsSolved) {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::expolynomial;

@@ -1,3 +1,4 @@
+#include "Failure.hpp"
 #include "AlgebraTestSupport.hpp"
 
 #include "algebra/LinearForm.hpp"
@@ -8,9 +9,10 @@
 #include <climits>
 #include <stdexcept>
 
+using namespace drova;
+
 namespace {
 
-using algebra_test::messageOf;
 
 using algebra_test::form;
 
@@ -76,7 +78,7 @@ TEST(LinearForm, AddAndSubtractCombineEntriesAndConstants) {
 TEST(LinearForm, CoefficientOfAndSolveFor) {
     const LinearForm f = form({{"x", 1}, {"y", -1}}, 2);
     EXPECT_EQ(coefficientOf(f, "y"), -1);
-    EXPECT_EQ(messageOf([&] { coefficientOf(f, "z"); }), "The variable z does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { coefficientOf(f, "z"); }), "The variable z does not exist");
     EXPECT_EQ(toSymbolicText(solveFor(f, "x")), "y-2");
     EXPECT_EQ(toSymbolicText(solveFor(form({{"x", -1}, {"y", 1}}, 0), "x")), "y");
     EXPECT_EQ(toSymbolicText(solveFor(form({{"a", 1}, {"x", -1}, {"y", -1}}, Rational(-1, 3)), "x")),
@@ -84,8 +86,8 @@ TEST(LinearForm, CoefficientOfAndSolveFor) {
     EXPECT_EQ(toSymbolicText(solveFor(f, "y")), "x+2");
 
     const LinearForm twoX = add(LinearForm("x"), LinearForm("x"));
-    EXPECT_EQ(messageOf([&] { solveFor(twoX, "x"); }), "The variable x must not have a constant besides 1 and -1");
-    EXPECT_EQ(messageOf([&] { solveFor(twoX, "q"); }), "The variable q does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { solveFor(twoX, "x"); }), "The variable x must not have a constant besides 1 and -1");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { solveFor(twoX, "q"); }), "The variable q does not exist");
 }
 
 TEST(LinearForm, SubstituteInPlaceScalesTheReplacement) {

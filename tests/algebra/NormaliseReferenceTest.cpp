@@ -9,6 +9,8 @@
 
 #include <algorithm>
 
+using namespace drova;
+
 namespace {
 
 // The merge as described: every pair i < j, emptied slots included.

@@ -12,6 +12,8 @@
 #include <fstream>
 #include <sstream>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::nearlyEqual;

@@ -1,18 +1,16 @@
+#include "Failure.hpp"
 #include "algebra/Rational.hpp"
 
 #include <gtest/gtest.h>
 
 #include <stdexcept>
 
+using namespace drova;
+
 namespace {
 
 std::string parseMessage(std::string_view text) {
-    try {
-        parseRational(text);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
+    return failure([&] { parseRational(text); });
 }
 
 TEST(Rational, TextFormWritesDenominatorOnlyWhenNotOne) {

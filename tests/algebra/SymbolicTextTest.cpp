@@ -6,6 +6,8 @@
 
 #include <climits>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::expolynomial;

@@ -9,6 +9,8 @@
 #include <functional>
 #include <string>
 
+using namespace drova;
+
 namespace {
 
 // n terms x^1 .. x^n, all unlike.

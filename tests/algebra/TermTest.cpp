@@ -7,6 +7,8 @@
 
 #include <climits>
 
+using namespace drova;
+
 namespace {
 
 using algebra_test::form;
@@ -78,16 +80,16 @@ TEST(Term, ValueAtIsExactToQuadPrecision) {
     using algebra_test::Quad;
     // 27*exp(-3*t) at t = 1/3: 27*exp(-1).
     const Term t(Rational(27), 0, {{"t", Rational(-3)}}, {}, {});
-    EXPECT_LT(abs(valueAt(t, Rational(1, 3)) - 27 * exp(Quad(-1))), Quad("1e-31"));
+    EXPECT_LT(abs(valueAt(t, "t", Rational(1, 3)) - 27 * exp(Quad(-1))), Quad("1e-31"));
     // 2*t^2*exp(1/2) at t = 3: 18*exp(1/2).
     const Term u(Rational(2), Rational(1, 2), {}, {{"t", 2u}}, {});
-    EXPECT_LT(abs(valueAt(u, Rational(3)) - 18 * exp(Quad(1) / 2)), Quad("1e-31"));
+    EXPECT_LT(abs(valueAt(u, "t", Rational(3)) - 18 * exp(Quad(1) / 2)), Quad("1e-31"));
     // A heaviside factor that is 0 at the time bound makes the term zero.
-    EXPECT_EQ(valueAt(Term(form({{"t", -1}}, 2)), Rational(3)), 0);
-    EXPECT_EQ(valueAt(Term(form({{"t", -1}}, 2)), Rational(1)), 1);
+    EXPECT_EQ(valueAt(Term(form({{"t", -1}}, 2)), "t", Rational(3)), 0);
+    EXPECT_EQ(valueAt(Term(form({{"t", -1}}, 2)), "t", Rational(1)), 1);
     // Far beyond double range, still finite in the 15-bit exponent range.
     const Term huge(Rational(1), 0, {{"t", Rational(1)}}, {}, {});
-    EXPECT_GT(valueAt(huge, Rational(2000)), Quad("1e868"));
+    EXPECT_GT(valueAt(huge, "t", Rational(2000)), Quad("1e868"));
 }
 
 }  // namespace

@@ -5,13 +5,15 @@
 
 #include "ConvertTestSupport.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "convert/KernelMatrixText.hpp"
 #include "GsmsMonteCarlo.hpp"
 #include "RandomGsms.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+using namespace drova;
 
 namespace {
 

@@ -11,6 +11,8 @@
 #include <optional>
 #include <regex>
 
+using namespace drova;
+
 namespace {
 
 TEST(PathExpression, OneExponentialStepIsItsDistributionFunction) {

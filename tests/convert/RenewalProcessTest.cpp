@@ -4,7 +4,7 @@
 
 #include "ConvertTestSupport.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "convert/KernelMatrixText.hpp"
 #include "GsmsMonteCarlo.hpp"
 #include "RandomGsms.hpp"
 
@@ -12,6 +12,8 @@
 
 #include <cmath>
 #include <sstream>
+
+using namespace drova;
 
 namespace {
 

@@ -3,11 +3,13 @@
 
 #include "ConvertTestSupport.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "convert/KernelMatrixText.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
+
+using namespace drova;
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "ConvertTestSupport.hpp"
 
-#include "convert/MexFunction.hpp"
+#include "convert/KernelMatrixText.hpp"
 
 #include <gtest/gtest.h>
 
@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <sstream>
 #include <unistd.h>
+
+using namespace drova;
 
 namespace {
 

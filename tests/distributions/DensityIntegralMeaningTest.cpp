@@ -29,6 +29,8 @@
 #include <string>
 #include <vector>
 
+using namespace drova;
+
 namespace {
 
 using Real = long double;

@@ -1,6 +1,7 @@
 // Densities and integrals of the distributions: the exact texts of small cases, the mended
 // behaviour for arguments the plain formulas get wrong, and the failures.
 
+#include "Failure.hpp"
 #include "algebra/SymbolicText.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
@@ -11,6 +12,8 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+
+using namespace drova;
 
 namespace {
 
@@ -25,15 +28,6 @@ const LinearForm t("t");
 const LinearForm x("x");
 const LinearForm y("y");
 const Expolynomial one{Term(Rational(1))};
-
-std::string failure(const std::function<void()>& run) {
-    try {
-        run();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 TEST(Density, BuiltInXAndMovedToTheArgument) {
     EXPECT_EQ(text(Exponential(r(2)).density(x)), "2*exp(-2*x)");
@@ -71,12 +65,12 @@ TEST(DensityIntegral, ExponentialToInfinityRejectsWhatItCannotIntegrate) {
                                         "coefficient";
     const Expolynomial inX(Term(1, 0, {}, {{"x", 1u}}, {}));
     const Expolynomial stepInX(Term(form({{"x", -1}}, 4)));
-    EXPECT_EQ(failure([&] { exponential.integrateToInfinity(x, "x", t, inX); }), factorMessage);
-    EXPECT_EQ(failure([&] { exponential.integrateToInfinity(x, "x", t, stepInX); }), factorMessage);
-    EXPECT_EQ(failure([&] { exponential.integrateToInfinity(y, "x", t, one); }), argumentMessage);
-    EXPECT_EQ(failure([&] { exponential.integrateToInfinity(form({{"x", -1}}, 9), "x", t, one); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { exponential.integrateToInfinity(x, "x", t, inX); }), factorMessage);
+    EXPECT_EQ(failure<std::invalid_argument>([&] { exponential.integrateToInfinity(x, "x", t, stepInX); }), factorMessage);
+    EXPECT_EQ(failure<std::invalid_argument>([&] { exponential.integrateToInfinity(y, "x", t, one); }), argumentMessage);
+    EXPECT_EQ(failure<std::invalid_argument>([&] { exponential.integrateToInfinity(form({{"x", -1}}, 9), "x", t, one); }),
               argumentMessage);
-    EXPECT_EQ(failure([&] { Uniform(r(0), r(1)).integrateToInfinity(form({{"x", -1}}, 9), "x", t, one); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { Uniform(r(0), r(1)).integrateToInfinity(form({{"x", -1}}, 9), "x", t, one); }),
               argumentMessage);
 }
 
@@ -112,9 +106,9 @@ TEST(DensityIntegral, DegenerateFallingArgumentUsesTheMirroredCondition) {
 
 TEST(DensityIntegral, DegeneratePassesOnTheSolvingErrors) {
     const Degenerate two(r(2));
-    EXPECT_EQ(failure([&] { two.integrate(y, "x", zero, t, one); }), "The variable x does not exist");
-    EXPECT_EQ(failure([&] { two.integrateToInfinity(y, "x", t, one); }), "The variable x does not exist");
-    EXPECT_EQ(failure([&] { two.integrate(form({{"x", 2}}, 0), "x", zero, t, one); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { two.integrate(y, "x", zero, t, one); }), "The variable x does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { two.integrateToInfinity(y, "x", t, one); }), "The variable x does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { two.integrate(form({{"x", 2}}, 0), "x", zero, t, one); }),
               "The variable x must not have a constant besides 1 and -1");
 }
 

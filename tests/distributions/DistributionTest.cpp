@@ -1,3 +1,4 @@
+#include "Failure.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
 #include "distributions/Uniform.hpp"
@@ -7,24 +8,17 @@
 #include <functional>
 #include <stdexcept>
 
+using namespace drova;
+
 namespace {
 
 Rational r(long num, long den = 1) { return Rational(num, den); }
 
-std::string failure(const std::function<void()>& make) {
-    try {
-        make();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
 TEST(Interval, RejectsLowerAboveUpperOnlyWhenBothArePresent) {
-    EXPECT_EQ(failure([] { Interval(Endpoint{r(2), false}, Endpoint{r(1), false}); }),
+    EXPECT_EQ(failure<std::invalid_argument>([] { Interval(Endpoint{r(2), false}, Endpoint{r(1), false}); }),
               "Lower bound endpoint must be lesser or equal to upper bound endpoint");
-    EXPECT_EQ(failure([] { Interval(Endpoint{r(1), true}, Endpoint{r(1), true}); }), "no error");
-    EXPECT_EQ(failure([] { Interval(Endpoint{r(5), true}, Endpoint{std::nullopt, true}); }), "no error");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Interval(Endpoint{r(1), true}, Endpoint{r(1), true}); }), "no error");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Interval(Endpoint{r(5), true}, Endpoint{std::nullopt, true}); }), "no error");
 }
 
 TEST(Distribution, TextForms) {
@@ -36,16 +30,16 @@ TEST(Distribution, TextForms) {
 }
 
 TEST(Distribution, ConstructorChecksInTheirOrder) {
-    EXPECT_EQ(failure([] { Exponential(r(0)); }), "The rate must be positive");
-    EXPECT_EQ(failure([] { Degenerate(r(-1, 100)); }), "The delay must be non-negative");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Exponential(r(0)); }), "The rate must be positive");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Degenerate(r(-1, 100)); }), "The delay must be non-negative");
     // The support is built before the parameters are tested.
-    EXPECT_EQ(failure([] { Uniform(r(3), r(1)); }),
+    EXPECT_EQ(failure<std::invalid_argument>([] { Uniform(r(3), r(1)); }),
               "Lower bound endpoint must be lesser or equal to upper bound endpoint");
-    EXPECT_EQ(failure([] { Uniform(r(-1), r(-3)); }),
+    EXPECT_EQ(failure<std::invalid_argument>([] { Uniform(r(-1), r(-3)); }),
               "Lower bound endpoint must be lesser or equal to upper bound endpoint");
-    EXPECT_EQ(failure([] { Uniform(r(-1), r(2)); }), "The lower bound must be non-negative");
-    EXPECT_EQ(failure([] { Uniform(r(-2), r(-1)); }), "The lower bound must be non-negative");
-    EXPECT_EQ(failure([] { Uniform(r(2), r(2)); }), "The upper bound must greater than the lower bound");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Uniform(r(-1), r(2)); }), "The lower bound must be non-negative");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Uniform(r(-2), r(-1)); }), "The lower bound must be non-negative");
+    EXPECT_EQ(failure<std::invalid_argument>([] { Uniform(r(2), r(2)); }), "The upper bound must greater than the lower bound");
 }
 
 TEST(Distribution, SupportAndFixedDelay) {

@@ -1,3 +1,4 @@
+#include "Failure.hpp"
 #include "gsms/Gsms.hpp"
 
 #include "distributions/Degenerate.hpp"
@@ -8,19 +9,12 @@
 #include <functional>
 #include <stdexcept>
 
+using namespace drova;
+
 namespace {
 
 using Indices = std::vector<std::uint64_t>;
 using Delays = std::vector<std::optional<Rational>>;
-
-std::string failure(const std::function<void()>& operation) {
-    try {
-        operation();
-    } catch (const std::invalid_argument& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 // Three states, two timers, one transition 0 -> 1 on timer 0.
 Gsms smallModel() {
@@ -39,7 +33,7 @@ TEST(Gsms, StatesRecordWhetherEveryAgeIsKnown) {
     EXPECT_TRUE(model.state(0).allDelaysKnown);
     EXPECT_FALSE(model.state(1).allDelaysKnown);
     EXPECT_TRUE(model.state(2).allDelaysKnown);
-    EXPECT_EQ(failure([&] { model.addState("D", false, {0, 1}, {Rational(0)}); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addState("D", false, {0, 1}, {Rational(0)}); }),
               "There is not a delay for each active timer");
     EXPECT_EQ(model.stateCount(), 3u);
 }
@@ -51,13 +45,13 @@ TEST(Gsms, StatesOfTheSms) {
     EXPECT_TRUE(model.isSmsState(2));   // no active timers at all
     model.addTransition(1, {1});
     EXPECT_FALSE(model.isSmsState(1));  // an unknown age and an outgoing transition
-    EXPECT_EQ(failure([&] { model.isSmsState(3); }), "State 3 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.isSmsState(3); }), "State 3 does not exist");
 }
 
 TEST(Gsms, AddTransitionChecksSourceThenTimersAndChangesNothingOnFailure) {
     Gsms model = smallModel();
-    EXPECT_EQ(failure([&] { model.addTransition(3, {7}); }), "State 3 does not exist");
-    EXPECT_EQ(failure([&] { model.addTransition(0, {1, 2, 3}); }), "Timer 2 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addTransition(3, {7}); }), "State 3 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addTransition(0, {1, 2, 3}); }), "Timer 2 does not exist");
     EXPECT_EQ(model.transitionCount(), 1u);
     EXPECT_EQ(model.outgoingOf(0), Indices({0}));
 
@@ -66,17 +60,17 @@ TEST(Gsms, AddTransitionChecksSourceThenTimersAndChangesNothingOnFailure) {
     EXPECT_EQ(model.transition(1).source, 0u);
     EXPECT_EQ(model.transition(1).timers, Indices({1}));
     EXPECT_TRUE(model.transition(1).destinations.empty());
-    EXPECT_EQ(failure([&] { model.transition(2); }), "Transition 2 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.transition(2); }), "Transition 2 does not exist");
 }
 
 TEST(Gsms, AddDestinationChecksInOrder) {
     Gsms model = smallModel();
-    EXPECT_EQ(failure([&] { model.addDestination(1, 9, Rational(2), {9}); }), "Transition 1 does not exist");
-    EXPECT_EQ(failure([&] { model.addDestination(0, 3, Rational(2), {9}); }), "State 3 does not exist");
-    EXPECT_EQ(failure([&] { model.addDestination(0, 1, Rational(2), {1, 2}); }), "Timer 2 does not exist");
-    EXPECT_EQ(failure([&] { model.addDestination(0, 1, Rational(3, 2), {}); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addDestination(1, 9, Rational(2), {9}); }), "Transition 1 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addDestination(0, 3, Rational(2), {9}); }), "State 3 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addDestination(0, 1, Rational(2), {1, 2}); }), "Timer 2 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addDestination(0, 1, Rational(3, 2), {}); }),
               "Probability 3/2 not in range [0, 1]");
-    EXPECT_EQ(failure([&] { model.addDestination(0, 1, Rational(-1, 2), {}); }),
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.addDestination(0, 1, Rational(-1, 2), {}); }),
               "Probability -1/2 not in range [0, 1]");
     EXPECT_TRUE(model.transition(0).destinations.empty());
 
@@ -97,14 +91,14 @@ TEST(Gsms, DelayOfUsesTheFirstPositionOfTheTimer) {
     EXPECT_EQ(model.delayOf(0, 1), Rational(4));
     EXPECT_EQ(model.delayOf(0, 0), std::nullopt);  // unknown age
     EXPECT_EQ(model.delayOf(0, 2), std::nullopt);  // not active
-    EXPECT_EQ(failure([&] { model.delayOf(1, 0); }), "State 1 does not exist");
-    EXPECT_EQ(failure([&] { model.delayOf(0, 3); }), "Timer 3 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.delayOf(1, 0); }), "State 1 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.delayOf(0, 3); }), "Timer 3 does not exist");
 }
 
 TEST(Gsms, InitialStateMustExist) {
     Gsms model = smallModel();
     model.setInitialState(2);
-    EXPECT_EQ(failure([&] { model.setInitialState(3); }), "State 3 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.setInitialState(3); }), "State 3 does not exist");
     EXPECT_EQ(model.initialState(), 2u);
 }
 
@@ -126,7 +120,7 @@ TEST(Gsms, OutgoingOrderIsByTimerCountAndStable) {
     EXPECT_TRUE(model.hasFewerTimers(0, 1));   // 1 timer against 2
     EXPECT_FALSE(model.hasFewerTimers(1, 0));
     EXPECT_FALSE(model.hasFewerTimers(0, 3));  // equal counts
-    EXPECT_EQ(failure([&] { model.hasFewerTimers(0, 40); }), "Transition 40 does not exist");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { model.hasFewerTimers(0, 40); }), "Transition 40 does not exist");
 }
 
 }  // namespace

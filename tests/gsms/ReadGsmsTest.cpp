@@ -1,8 +1,11 @@
+#include "Failure.hpp"
 #include "gsms/ReadGsms.hpp"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
+
+using namespace drova;
 
 namespace {
 
@@ -15,12 +18,7 @@ Gsms parse(const std::string& text) {
 }
 
 std::string parseError(const std::string& text) {
-    try {
-        parse(text);
-    } catch (const std::exception& e) {
-        return e.what();
-    }
-    return "no error";
+    return failure([&] { parse(text); });
 }
 
 const char* const Machine =

@@ -1,3 +1,4 @@
+#include "Failure.hpp"
 #include "host/MatlabData.hpp"
 
 #include <gtest/gtest.h>
@@ -5,19 +6,11 @@
 #include <cmath>
 #include <functional>
 
+using namespace drova;
+
 using namespace matlab::data;
 
 namespace {
-
-// Runs `action` and returns the message of the matlab::Exception it raises.
-std::string failure(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const matlab::Exception& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 const ArrayFactory factory;
 
@@ -27,11 +20,11 @@ TEST(HostData, TypedViewsAcceptOnlyTheirKind) {
     Array number = factory.createScalar(2.5);
     Array chars = factory.createCharArray("abc");
     const std::string wrongKind = "Can't convert the Array to this TypedArray";
-    EXPECT_EQ(failure([&] { StringArray s = chars; }), wrongKind);
-    EXPECT_EQ(failure([&] { TypedArray<std::int32_t> i = number; }), wrongKind);
-    EXPECT_EQ(failure([&] { TypedArray<bool> b = number; }), wrongKind);
-    EXPECT_EQ(failure([&] { ObjectArray o = factory.createStructArray({1, 1}, {"a"}); }), wrongKind);
-    EXPECT_EQ(failure([&] { TypedArray<double> d = Array(); }), wrongKind);
+    EXPECT_EQ(failure<matlab::Exception>([&] { StringArray s = chars; }), wrongKind);
+    EXPECT_EQ(failure<matlab::Exception>([&] { TypedArray<std::int32_t> i = number; }), wrongKind);
+    EXPECT_EQ(failure<matlab::Exception>([&] { TypedArray<bool> b = number; }), wrongKind);
+    EXPECT_EQ(failure<matlab::Exception>([&] { ObjectArray o = factory.createStructArray({1, 1}, {"a"}); }), wrongKind);
+    EXPECT_EQ(failure<matlab::Exception>([&] { TypedArray<double> d = Array(); }), wrongKind);
     TypedArray<double> d = number;
     EXPECT_EQ(d[0], 2.5);
     EXPECT_EQ(CharArray(chars).toAscii(), "abc");
@@ -41,24 +34,24 @@ TEST(HostData, ElementIndexPastTheEndIsInvalid) {
     TypedArray<std::int64_t> row = factory.createArray<std::int64_t>({1, 2}, {7, 8});
     const TypedArray<std::int64_t>& constRow = row;
     EXPECT_EQ(constRow[1], 8);
-    EXPECT_EQ(failure([&] { (void)row[2]; }), "Array index is invalid.");
-    EXPECT_EQ(failure([&] { (void)constRow[2]; }), "Array index is invalid.");
-    EXPECT_EQ(failure([&] { (void)static_cast<double>(Array(row)[2]); }), "Array index is invalid.");
-    EXPECT_EQ(failure([&] { (void)factory.createArray<double>({1, 0})[0]; }), "Array index is invalid.");
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)row[2]; }), "Array index is invalid.");
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)constRow[2]; }), "Array index is invalid.");
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)static_cast<double>(Array(row)[2]); }), "Array index is invalid.");
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)factory.createArray<double>({1, 0})[0]; }), "Array index is invalid.");
 }
 
 TEST(HostData, StringElementsConvertToAsciiText) {
     StringArray strings = factory.createArray<MATLABString>({1, 3}, {MATLABString(u"model.gsms"), MATLABString(),
                                                                      MATLABString(u"caf\u00e9")});
     EXPECT_EQ(std::string(strings[0]), "model.gsms");
-    EXPECT_EQ(failure([&] { std::string s = strings[1]; }), "Missing string");
-    EXPECT_EQ(failure([&] { std::string s = strings[2]; }), "Input data can only contain ASCII characters");
+    EXPECT_EQ(failure<matlab::Exception>([&] { std::string s = strings[1]; }), "Missing string");
+    EXPECT_EQ(failure<matlab::Exception>([&] { std::string s = strings[2]; }), "Input data can only contain ASCII characters");
     EXPECT_FALSE(strings[1].has_value());
     EXPECT_EQ(*strings[2], u"caf\u00e9");  // the 16-bit text itself is kept
-    EXPECT_EQ(failure([&] { factory.createScalar(std::string("\xc3\xa9")); }),
+    EXPECT_EQ(failure<matlab::Exception>([&] { factory.createScalar(std::string("\xc3\xa9")); }),
               "Input data can only contain ASCII characters");
-    EXPECT_EQ(failure([&] { factory.createCharArray("\x80"); }), "Input data can only contain ASCII characters");
-    EXPECT_EQ(failure([&] { factory.createCharArray(u"\u00e9").toAscii(); }),
+    EXPECT_EQ(failure<matlab::Exception>([&] { factory.createCharArray("\x80"); }), "Input data can only contain ASCII characters");
+    EXPECT_EQ(failure<matlab::Exception>([&] { factory.createCharArray(u"\u00e9").toAscii(); }),
               "Input data can only contain ASCII characters");
     EXPECT_EQ(std::string(factory.createScalar("x - y")[0]), "x - y");
 }
@@ -75,9 +68,9 @@ TEST(HostData, UntypedElementsConvertBetweenLogicalAndNumbers) {
     EXPECT_EQ(static_cast<std::int64_t>(element(factory.createScalar(std::nan("")))), 0);
     EXPECT_EQ(std::string(element(factory.createScalar("text"))), "text");
     const std::string mismatch = "Can't convert this element";
-    EXPECT_EQ(failure([&] { (void)static_cast<bool>(element(factory.createScalar("true"))); }), mismatch);
-    EXPECT_EQ(failure([&] { (void)static_cast<bool>(element(factory.createCharArray("1"))); }), mismatch);
-    EXPECT_EQ(failure([&] { (void)std::string(element(factory.createScalar(1.0))); }), mismatch);
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)static_cast<bool>(element(factory.createScalar("true"))); }), mismatch);
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)static_cast<bool>(element(factory.createCharArray("1"))); }), mismatch);
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)std::string(element(factory.createScalar(1.0))); }), mismatch);
 }
 
 TEST(HostData, DimensionsAndClassNames) {
@@ -89,7 +82,7 @@ TEST(HostData, DimensionsAndClassNames) {
     EXPECT_EQ(factory.createScalar(u"s").getClassName(), "string");
     EXPECT_EQ(factory.createCharArray("ab").getDimensions(), (ArrayDimensions{1, 2}));
     EXPECT_EQ(Array().getType(), ArrayType::UNKNOWN);
-    EXPECT_NE(failure([] { factory.createArray<double>({2, 2}, {1.0, 2.0, 3.0}); }), "no error");
+    EXPECT_NE(failure<matlab::Exception>([] { factory.createArray<double>({2, 2}, {1.0, 2.0, 3.0}); }), "no error");
 }
 
 TEST(HostData, CopiesAreIndependentValues) {
@@ -110,8 +103,8 @@ TEST(HostData, CopiesAreIndependentValues) {
 TEST(HostData, StructsKeepTheirFieldsInOrder) {
     StructArray records = factory.createStructArray({1, 1}, {"Source", "Distributions", "Destinations"});
     EXPECT_EQ(records.getFieldNames(), (std::vector<std::string>{"Source", "Distributions", "Destinations"}));
-    EXPECT_EQ(failure([&] { (void)records[0]["Target"]; }), "Reference to non-existent field 'Target'.");
-    EXPECT_NE(failure([] { factory.createStructArray({1, 1}, {"a", "b", "a"}); }), "no error");
+    EXPECT_EQ(failure<matlab::Exception>([&] { (void)records[0]["Target"]; }), "Reference to non-existent field 'Target'.");
+    EXPECT_NE(failure<matlab::Exception>([] { factory.createStructArray({1, 1}, {"a", "b", "a"}); }), "no error");
 }
 
 TEST(HostData, EnumerationMembersCarryNameAndValue) {
@@ -121,7 +114,7 @@ TEST(HostData, EnumerationMembersCarryNameAndValue) {
     EXPECT_EQ(std::string(types[0]), "Uni");
     EXPECT_EQ(types[0].getValue(), 3);
     EXPECT_EQ(types.getEnumerationClass().members.size(), 4u);
-    EXPECT_NE(failure([&] { factory.createEnumArray({1, 1}, distType, {"Normal"}); }), "no error");
+    EXPECT_NE(failure<matlab::Exception>([&] { factory.createEnumArray({1, 1}, distType, {"Normal"}); }), "no error");
 }
 
 TEST(HostData, ObjectArraysHoldObjectsOfTheirClass) {
@@ -134,6 +127,6 @@ TEST(HostData, ObjectArraysHoldObjectsOfTheirClass) {
     ObjectArray single = factory.createScalar(array[1]);
     EXPECT_EQ(single.getClassName(), "RationalValue");
     EXPECT_EQ(single.getDimensions(), (ArrayDimensions{1, 1}));
-    EXPECT_NE(failure([&] { factory.createObjectArray({1, 1}, "ExpolyIntegral", {rational}); }), "no error");
+    EXPECT_NE(failure<matlab::Exception>([&] { factory.createObjectArray({1, 1}, "ExpolyIntegral", {rational}); }), "no error");
     EXPECT_TRUE(factory.createObjectArray({1, 0}, "ExpolyIntegral", {}).isEmpty());
 }

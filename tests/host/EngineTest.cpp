@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace drova;
+
 using namespace matlab::data;
 using matlab::engine::MATLABEngine;
 using matlab::engine::MATLABException;

@@ -11,6 +11,8 @@
 #include <set>
 #include <sstream>
 
+using namespace drova;
+
 using namespace matlab::data;
 
 namespace {

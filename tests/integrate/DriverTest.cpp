@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+using namespace drova;
+
 using namespace integral_objects;
 
 namespace {

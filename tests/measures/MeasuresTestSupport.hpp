@@ -12,6 +12,8 @@
 
 namespace measures_test {
 
+using namespace drova;
+
 using drova::measures::ExpolynomialMatrix;
 using drova::measures::NamedState;
 using drova::measures::SemiMarkovModel;

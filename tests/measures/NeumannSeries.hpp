@@ -79,7 +79,7 @@ inline std::vector<Expolynomial> neumannSeries(const std::vector<std::vector<Ker
 // f(t) in 113-bit arithmetic, heaviside(0) = 1.
 inline double valueAt(const Expolynomial& f, const Rational& t) {
     boost::multiprecision::cpp_bin_float_quad value = 0;
-    for (const Term& term : f.terms) value += ::valueAt(term, t);
+    for (const Term& term : f.terms) value += drova::valueAt(term, "t", t);
     return value.convert_to<double>();
 }
 

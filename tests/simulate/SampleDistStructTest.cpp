@@ -8,6 +8,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace drova;
+
 namespace {
 constexpr double Inf = std::numeric_limits<double>::infinity();
 constexpr double NaN = std::numeric_limits<double>::quiet_NaN();

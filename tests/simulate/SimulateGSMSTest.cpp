@@ -11,6 +11,8 @@
 #include <cmath>
 #include <limits>
 
+using namespace drova;
+
 namespace {
 
 constexpr double Inf = std::numeric_limits<double>::infinity();

@@ -1,14 +1,17 @@
 // Means of many runs on the host's generator against the theory. Seeds are
 // fixed, so each check is deterministic; the tolerances are 4.5 standard errors.
 
+#include "SimulateTestSupport.hpp"
+
 #include "host/classic/ClassicRandom.hpp"
-#include "simulate/SimulateGSMS.hpp"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 #include <numeric>
+
+using namespace drova;
 
 namespace {
 

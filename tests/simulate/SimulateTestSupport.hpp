@@ -1,64 +1,46 @@
 #pragma once
-// Test support for the simulator: a random source that hands out chosen
-// numbers and logs what was drawn, and a catcher for host errors.
+// Test support for the simulator: its operations on the classic run time's
+// host services, fetched afresh for each call as the module does, so that a
+// ScriptedRandom made before the call is what the call draws from; and a
+// shorthand for distribution records.
 
-#include "host/classic/ClassicError.hpp"
-#include "host/classic/ClassicRandom.hpp"
+#include "ClassicTestSupport.hpp"
+
+#include "modules/sim/ClassicSimHost.hpp"
+#include "simulate/SampleDistStruct.hpp"
 #include "simulate/SimModel.hpp"
+#include "simulate/SimulateGSMS.hpp"
 
-#include <gtest/gtest.h>
-
-#include <deque>
-#include <stdexcept>
-#include <string>
+#include <cstdint>
+#include <span>
 #include <utility>
+#include <vector>
 
-// Replaces the host's generator while it lives. Each draw must match the next
-// scripted kind ('u' uniform, 'n' normal); a draw beyond the script or of the
-// wrong kind throws std::logic_error, which no ClassicError check accepts.
-// drawn logs the kinds actually drawn.
-class ScriptedRandom : public ClassicRandomSource {
-public:
-    explicit ScriptedRandom(std::deque<std::pair<char, double>> script = {}) : script_(std::move(script)) {
-        previous_ = classicUseRandomSource(this);
-    }
-    ~ScriptedRandom() override { classicUseRandomSource(previous_); }
-    ScriptedRandom(const ScriptedRandom&) = delete;
-    ScriptedRandom& operator=(const ScriptedRandom&) = delete;
+inline std::vector<double> simulateGSMS(std::int64_t simulations, double analysisTime, const SimModel& gsms) {
+    sim::ClassicSimHost host;
+    return drova::simulateGSMS(simulations, analysisTime, gsms, host);
+}
 
-    double uniform() override { return next('u'); }
-    double normal() override { return next('n'); }
-    bool finished() const { return script_.empty(); }
+inline MinimumTimerChoice getOutgoingTransWithMinimumTimer(std::span<const std::int64_t> outTrans,
+                                                           std::span<const double> timers,
+                                                           std::span<const SimTransition> transitions) {
+    sim::ClassicSimHost host;
+    return drova::getOutgoingTransWithMinimumTimer(outTrans, timers, transitions, host);
+}
 
-    std::string drawn;
+inline const SimDestination& getDestinationState(const SimTransition& transition) {
+    sim::ClassicSimHost host;
+    return drova::getDestinationState(transition, host);
+}
 
-private:
-    double next(char kind) {
-        if (script_.empty() || script_.front().first != kind)
-            throw std::logic_error(std::string("unscripted draw of kind ") + kind + " after \"" + drawn + "\"");
-        drawn += kind;
-        double value = script_.front().second;
-        script_.pop_front();
-        return value;
-    }
+inline double sampleDistribution(const SimDistribution& dist) {
+    sim::ClassicSimHost host;
+    return drova::sampleDistribution(dist, host);
+}
 
-    std::deque<std::pair<char, double>> script_;
-    ClassicRandomSource* previous_;
-};
-
-inline std::pair<char, double> U(double value) { return {'u', value}; }
-inline std::pair<char, double> N(double value) { return {'n', value}; }
-
-// Runs body, which must end with a host error; returns that error.
-template <class Body>
-ClassicError expectClassicError(Body&& body) {
-    try {
-        body();
-    } catch (const ClassicError& e) {
-        return e;
-    }
-    ADD_FAILURE() << "no host error was raised";
-    return ClassicError("none", {});
+inline std::vector<double> sampleDistStruct(std::span<const SimDistribution> dists) {
+    sim::ClassicSimHost host;
+    return drova::sampleDistStruct(dists, host);
 }
 
 inline SimDistribution dist(DistType type, std::vector<double> parameters) { return {type, std::move(parameters)}; }

@@ -2,6 +2,8 @@
 
 #include "host/MexFunction.hpp"
 
+using namespace drova;
+
 class MexFunction : public matlab::mex::Function {
 public:
     MexFunction() { throw matlab::engine::MATLABException("Drova:test:broken", "This module cannot start"); }

@@ -10,6 +10,8 @@
 
 #include <stdexcept>
 
+using namespace drova;
+
 class MexFunction : public matlab::mex::Function {
 public:
     void operator()(matlab::mex::ArgumentList outputs, matlab::mex::ArgumentList inputs) override {

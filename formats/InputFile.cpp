@@ -1,0 +1,14 @@
+#include "formats/InputFile.hpp"
+
+#include <system_error>
+
+namespace drova {
+
+std::ifstream openInputFile(const std::filesystem::path& path, std::ios::openmode mode) {
+    std::ifstream in;
+    std::error_code ignored;
+    if (!std::filesystem::is_directory(path, ignored)) in.open(path, mode);
+    return in;
+}
+
+}  // namespace drova

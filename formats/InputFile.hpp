@@ -1,0 +1,15 @@
+#pragma once
+// Opening an input file by its path.
+
+#include <filesystem>
+#include <fstream>
+#include <ios>
+
+namespace drova {
+
+// The file opened for reading; the stream is not open when the file cannot be opened, or when
+// the path names a directory (which opens like a file on some systems but cannot be read as
+// one).
+std::ifstream openInputFile(const std::filesystem::path& path, std::ios::openmode mode = std::ios::in);
+
+}  // namespace drova

@@ -1,0 +1,81 @@
+#include "simulate/GsmsToSim.hpp"
+
+#include "distributions/Degenerate.hpp"
+#include "distributions/Exponential.hpp"
+#include "distributions/Uniform.hpp"
+
+#include <cmath>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace drova {
+
+double nearestDouble(const Rational& value) {
+    BigInt n = abs(numerator(value));
+    const BigInt d = denominator(value);
+    if (n == 0) return 0.0;
+    // Scale so that the integer quotient has 63 or 64 bits; the remainder
+    // becomes a sticky bit far below the rounding position.
+    const long shift = 63 - (static_cast<long>(msb(n)) - static_cast<long>(msb(d)));
+    BigInt num = shift >= 0 ? BigInt(n << shift) : n;
+    BigInt den = shift >= 0 ? d : BigInt(d << -shift);
+    BigInt remainder;
+    BigInt quotient;
+    divide_qr(num, den, quotient, remainder);
+    auto bits = quotient.convert_to<std::uint64_t>() | (remainder != 0 ? 1u : 0u);
+    const double magnitude = std::ldexp(static_cast<double>(bits), static_cast<int>(-shift));
+    return value < 0 ? -magnitude : magnitude;
+}
+
+namespace {
+
+std::vector<std::int64_t> oneBased(const std::vector<std::uint64_t>& indices) {
+    std::vector<std::int64_t> result;
+    for (std::uint64_t index : indices) result.push_back(static_cast<std::int64_t>(index) + 1);
+    return result;
+}
+
+SimDistribution simDistribution(const Distribution& timer) {
+    if (const auto* exp = dynamic_cast<const Exponential*>(&timer)) return {DistType::Exp, {nearestDouble(exp->rate())}};
+    if (const auto* deg = dynamic_cast<const Degenerate*>(&timer)) return {DistType::Deg, {nearestDouble(deg->delay())}};
+    const auto& uni = dynamic_cast<const Uniform&>(timer);
+    return {DistType::Uni, {nearestDouble(uni.lower()), nearestDouble(uni.upper())}};
+}
+
+}  // namespace
+
+SimModel simModelOf(const Gsms& gsms) {
+    SimModel model;
+    model.Name = gsms.name();
+    for (std::uint64_t s = 0; s < gsms.stateCount(); ++s) {
+        SimState state{gsms.state(s).name, gsms.state(s).flag, {}};
+        for (std::uint64_t t = 0; t < gsms.transitionCount(); ++t)
+            if (gsms.transition(t).source == s) state.Transitions.push_back(static_cast<std::int64_t>(t) + 1);
+        model.States.push_back(std::move(state));
+    }
+    const std::uint64_t initial = gsms.initialState();
+    const GsmsState& start = gsms.state(initial);
+    for (std::size_t k = 0; k < start.activeTimers.size(); ++k) {
+        const std::optional<Rational>& age = start.delays[k];
+        if (!age || *age != 0)
+            throw std::invalid_argument("Timer " + std::to_string(start.activeTimers[k]) + " of the initial state " +
+                                        std::to_string(initial) + " (" + start.name + ") has " +
+                                        (age ? "age " + toText(*age) : std::string("an unknown age")) +
+                                        " on entry; a simulation starts every timer of the initial state at age 0");
+    }
+    model.Initial = {static_cast<std::int64_t>(initial) + 1, oneBased(start.activeTimers)};
+    for (std::uint64_t i = 0; i < gsms.timerCount(); ++i) model.Distributions.push_back(simDistribution(gsms.timer(i)));
+    for (const GsmsTransition& t : gsms.transitions()) {
+        SimTransition transition{static_cast<std::int64_t>(t.source) + 1, oneBased(t.timers), {}};
+        for (const GsmsDestination& d : t.destinations)
+            transition.Destinations.push_back(
+                {static_cast<std::int64_t>(d.target) + 1, nearestDouble(d.probability), oneBased(d.restartedTimers)});
+        model.Transitions.push_back(std::move(transition));
+    }
+    return model;
+}
+
+}  // namespace drova
