@@ -52,12 +52,25 @@ void requireDeterministicTimers(const Gsms& model, std::uint64_t transition) {
 }
 
 ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms)
-    : model_(model), maxPathLength_(maxPathLength), maxTerms_(maxTerms) {
+    : model_(model), maxPathLength_(maxPathLength), maxTerms_(maxTerms), expressionOf_(model) {
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);
         if (model.isSmsState(state)) ++smsCount_;
     }
+}
+
+Expolynomial ConversionContext::pathExpression(const Path& path) {
+    if (path.size() > maxPathLength_)
+        throw std::invalid_argument("The path has " + std::to_string(path.size()) + " steps, more than the limit of " +
+                                    std::to_string(maxPathLength_));
+    return withinTermLimit([&] { return expressionOf_(path); });
+}
+
+double ConversionContext::valueAtTimeBound(const Expolynomial& expression) const {
+    boost::multiprecision::cpp_bin_float_quad sum = 0;
+    for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_);
+    return static_cast<double>(sum);
 }
 
 void ConversionContext::requireMatrixWithinTermLimit(std::uint64_t size) const {
@@ -159,7 +172,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
             throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
-        expression = expressionOf(path);
+        expression = expressionOf_(path);
         ++pathsWalked_;
         if (stops_[state]) {
             addTo(columns_[state], expression);
@@ -167,9 +180,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         }
         if (expression.isZero()) return;
         if (timeBound_ != 0) {
-            boost::multiprecision::cpp_bin_float_quad sum = 0;
-            for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_);
-            const double value = static_cast<double>(sum);
+            const double value = valueAtTimeBound(expression);
             if (value <= threshold_) {
                 if (collectTruncated_) addTo(smsCount_, expression);
                 return;
@@ -279,7 +290,7 @@ bool ConversionContext::canFire(Path& path, std::uint64_t transition) {
     if (destinations == 0) return true;
     for (std::uint64_t position = 0; position < destinations; ++position) {
         path.push_back({transition, position});
-        const bool possible = !expressionOf(path).isZero();
+        const bool possible = !expressionOf_(path).isZero();
         path.pop_back();
         if (possible) return true;
     }
@@ -313,7 +324,7 @@ void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expoly
     Expolynomial staying = reached;
     for (std::uint64_t transition : enabled) {
         path.push_back({transition, 0});
-        staying = subtract(staying, firedExpression(path));
+        staying = subtract(staying, expressionOf_.fired(path));
         path.pop_back();
     }
     Expolynomial& entry = (*sojourn_)[currentRow_][state];

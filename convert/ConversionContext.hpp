@@ -1,7 +1,8 @@
 #pragma once
-// The conversion of a GSMS into its SMS: the kernel matrix between the states of the SMS
-// (states whose timer ages are all known on entry, or that have no outgoing transition), and
-// the exact expression in t of one path of transitions.
+// The conversion of a GSMS into its SMS: the walk over the paths between the states of the SMS
+// (states whose timer ages are all known on entry, or that have no outgoing transition) that
+// builds the kernel matrix, with its truncation, the choice of the transitions that can fire and
+// the ageing of the timers; each path's expression comes from PathExpression.
 //
 //     ConversionContext context(model);
 //     KernelMatrix kernel = context.computeSmsMatrix(timeBound, threshold, collectTruncated);
@@ -13,7 +14,8 @@
 #include "algebra/LinearForm.hpp"
 #include "algebra/Rational.hpp"
 #include "algebra/TermLimit.hpp"
-#include "distributions/Distribution.hpp"
+#include "convert/Path.hpp"
+#include "convert/PathExpression.hpp"
 #include "gsms/Gsms.hpp"
 
 #include <cstddef>
@@ -27,19 +29,6 @@
 #include <vector>
 
 namespace drova {
-
-// One step of a path: a transition and the position of the chosen destination within it.
-struct PathStep {
-    std::uint64_t transition = 0;
-    std::uint64_t destination = 0;
-
-    bool operator==(const PathStep&) const = default;
-};
-using Path = std::vector<PathStep>;
-
-// One entry per timer of the model: the time a running timer has run, in the variables of the
-// walk plus a constant; absent for a timer that is not running.
-using TimerAges = std::vector<std::optional<LinearForm>>;
 
 // Rows and columns in the order of the states of the SMS; with collected truncation one more
 // column (and an all-zero row) for the cut-off paths.
@@ -89,8 +78,8 @@ public:
     // with the down states (flag 1) absorbing when `downStatesAbsorb` is set.
     RenewalProcess computeRenewalProcess(bool downStatesAbsorb);
 
-    // The probability, as an expression in t, that the path is taken and completed by time t.
-    // The steps need not connect; the ages carried along decide what each step means.
+    // The probability, as an expression in t, that the path is taken and completed by time t
+    // (see PathExpression); a path longer than the walk's limit is refused.
     Expolynomial pathExpression(const Path& path);
 
     // The transitions of `state` that can fire with the timers aged `ages`, transitions with
@@ -108,9 +97,6 @@ public:
     std::uint64_t pathsWalked() const { return pathsWalked_; }
 
 private:
-    // A competitor: the transition whose timer outlives the path's firing at `step`.
-    using Competitor = std::pair<std::size_t, std::uint64_t>;  // (step, transition)
-
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
     // Runs `compute` with the term budget, and says what to do when an expression outgrows it.
     template <typename Compute>
@@ -118,16 +104,14 @@ private:
     void requireMatrixWithinTermLimit(std::uint64_t size) const;
     KernelMatrix walkSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
     RenewalProcess walkRenewalProcess(bool downStatesAbsorb);
-    Expolynomial expressionOf(const Path& path);
     void walkRow(std::uint64_t state);
+    // The value of a path's expression at the time bound, summed term by term in 113-bit binary
+    // floating point and rounded to double (beyond the double range: infinity or zero).
+    double valueAtTimeBound(const Expolynomial& expression) const;
     // Adds to the sojourn row the probability of being in `state` at the end of `path`
     // (`reached`: the path's expression) with none of the `enabled` transitions fired yet.
     void addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
                     const std::vector<std::uint64_t>& enabled);
-    // The expression of `path` whose last step only fires its transition: its probability of
-    // having fired by t, whatever destination follows.
-    Expolynomial firedExpression(const Path& path);
-    const GsmsDestination& destinationAt(const GsmsTransition& transition, const Path& path, std::size_t step) const;
     void addTo(std::uint64_t column, const Expolynomial& expression);
     // Fails when two of the `enabled` transitions of `state` fire at the same instant and both
     // extend `path` with a non-zero expression.
@@ -135,14 +119,6 @@ private:
                             const std::vector<std::uint64_t>& enabled);
     // Whether some destination of `transition` extends `path` with a non-zero expression.
     bool canFire(Path& path, std::uint64_t transition);
-
-    std::set<Competitor> competitors(const Path& path) const;
-    Expolynomial applyCompetitors(const Expolynomial& expression, const std::vector<std::uint64_t>& outgoing,
-                                  const TimerAges& ages, const LinearForm& elapsed, const std::string& stepName,
-                                  std::size_t step);
-    const Distribution& firingDistribution(std::uint64_t timer, const LinearForm& argument,
-                                           const LinearForm& elapsedPlus);
-    std::string nextStepName();
 
     const Gsms& model_;
     const std::size_t maxPathLength_;
@@ -163,12 +139,7 @@ private:
     std::vector<std::uint64_t> columns_;
     std::vector<std::vector<Expolynomial>>* sojourn_ = nullptr;  // filled only by computeRenewalProcess
 
-    // The path expression.
-    std::uint64_t startState_ = 0;
-    std::uint64_t stepCounter_ = 0;
-    std::set<Competitor> competitors_;
-    std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
-    bool lastStepFiresOnly_ = false;          // see firedExpression
+    PathExpression expressionOf_;  // the expression of every path the walk meets
 };
 
 template <typename Compute>

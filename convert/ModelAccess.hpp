@@ -1,7 +1,8 @@
 #pragma once
 // Checked reads of the model and of timer ages shared by the walk and the path expression.
 
-#include "convert/ConversionContext.hpp"
+#include "convert/Path.hpp"
+#include "gsms/Gsms.hpp"
 
 #include <cstdint>
 #include <optional>

@@ -2,7 +2,7 @@
 // of the firing timer's density over the step's firing time, each carrying the survival of the
 // transitions that compete with the step.
 
-#include "convert/ConversionContext.hpp"
+#include "convert/PathExpression.hpp"
 
 #include "convert/ModelAccess.hpp"
 
@@ -29,9 +29,9 @@ struct StepFrame {
 
 }  // namespace
 
-std::string ConversionContext::nextStepName() { return variableName(stepCounter_++); }
+std::string PathExpression::nextStepName() { return variableName(stepCounter_++); }
 
-const GsmsDestination& ConversionContext::destinationAt(const GsmsTransition& transition, const Path& path,
+const GsmsDestination& PathExpression::destinationAt(const GsmsTransition& transition, const Path& path,
                                                         std::size_t step) const {
     // A firing into nowhere: certain, and restarting nothing.
     static const GsmsDestination firesOnly{0, RationalOne, {}};
@@ -42,10 +42,10 @@ const GsmsDestination& ConversionContext::destinationAt(const GsmsTransition& tr
 // The restarts of a path's last step change nothing in its expression (they matter only to later
 // steps), so this is the expression of any of its destinations divided by that destination's
 // probability, and exists also for a transition whose destinations are all improbable or absent.
-Expolynomial ConversionContext::firedExpression(const Path& path) {
+Expolynomial PathExpression::fired(const Path& path) {
     lastStepFiresOnly_ = true;
     try {
-        Expolynomial fired = expressionOf(path);
+        Expolynomial fired = (*this)(path);
         lastStepFiresOnly_ = false;
         return fired;
     } catch (...) {
@@ -54,14 +54,7 @@ Expolynomial ConversionContext::firedExpression(const Path& path) {
     }
 }
 
-Expolynomial ConversionContext::pathExpression(const Path& path) {
-    if (path.size() > maxPathLength_)
-        throw std::invalid_argument("The path has " + std::to_string(path.size()) + " steps, more than the limit of " +
-                                    std::to_string(maxPathLength_));
-    return withinTermLimit([&] { return expressionOf(path); });
-}
-
-Expolynomial ConversionContext::expressionOf(const Path& path) {
+Expolynomial PathExpression::operator()(const Path& path) {
     if (path.empty()) throw std::out_of_range("The path has no steps");
     startState_ = model_.transition(path.front().transition).source;
     competitors_ = competitors(path);
@@ -110,7 +103,7 @@ Expolynomial ConversionContext::expressionOf(const Path& path) {
     return multiply(Term(factor), expression);
 }
 
-Expolynomial ConversionContext::applyCompetitors(const Expolynomial& expression,
+Expolynomial PathExpression::applyCompetitors(const Expolynomial& expression,
                                                  const std::vector<std::uint64_t>& outgoing, const TimerAges& ages,
                                                  const LinearForm& elapsed, const std::string& stepName,
                                                  std::size_t step) {
@@ -215,7 +208,7 @@ bool sharesATimer(const GsmsTransition& transition, const std::vector<std::uint6
 // expiry again, drops the older entry: surviving the later step implies surviving the earlier
 // one. A single-timer transition whose timer is taken by an enabled transition with several
 // timers can never fire; the joined transition carries its survival.
-std::set<ConversionContext::Competitor> ConversionContext::competitors(const Path& path) const {
+std::set<PathExpression::Competitor> PathExpression::competitors(const Path& path) const {
     struct Entry {
         std::uint64_t transition = 0;
         std::size_t step = 0;
@@ -272,7 +265,7 @@ std::set<ConversionContext::Competitor> ConversionContext::competitors(const Pat
     return result;
 }
 
-const Distribution& ConversionContext::firingDistribution(std::uint64_t timer, const LinearForm& argument,
+const Distribution& PathExpression::firingDistribution(std::uint64_t timer, const LinearForm& argument,
                                                           const LinearForm& elapsedPlus) {
     const Distribution& distribution = model_.timer(timer);
     // Equal variable counts mean the timer has run without restart since the path started, so
