@@ -29,6 +29,11 @@ Entry requireEntry(const SharedLibrary& library, const char* name) {
 // The outputs of a finished exchange, or its error.
 std::vector<matlab::data::Array> takeOutputs(ModuleCall& call, const std::string& name) {
     if (call.failed) throw HostError(call.errorIdentifier, call.errorMessage);
+    // A call without requested outputs returns what the module put into the place of ans, if anything.
+    if (call.nargout == 0) {
+        if (!call.outputs.empty() && call.outputs[0].getType() == matlab::data::ArrayType::UNKNOWN) call.outputs.clear();
+        return std::move(call.outputs);
+    }
     for (const matlab::data::Array& output : call.outputs)
         if (output.getType() == matlab::data::ArrayType::UNKNOWN)
             throw HostError("MATLAB:unassignedOutputs",

@@ -42,7 +42,8 @@ public:
     LoadedModule(const LoadedModule&) = delete;
     LoadedModule& operator=(const LoadedModule&) = delete;
 
-    // One MATLAB call with `nargout` requested outputs; returns exactly nargout arrays.
+    // One MATLAB call with `nargout` requested outputs; returns exactly nargout arrays (with none
+    // requested, the module still gets one place, for ans, and what it puts there is returned).
     // HostError with the call's error, or when a requested output was left unassigned.
     std::vector<matlab::data::Array> call(std::size_t nargout, std::vector<matlab::data::Array> inputs);
     // The function name MATLAB would use: the file name without its extension.

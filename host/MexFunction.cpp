@@ -1,5 +1,7 @@
 #include "host/MexFunction.hpp"
 
+#include <algorithm>
+
 namespace matlab::mex {
 
 ArgumentListIndexException::ArgumentListIndexException() : Exception("ArgumentList index out of range.") {}
@@ -65,7 +67,8 @@ void* createFunction(ModuleCall& call, FunctionMaker make) noexcept {
 void callFunction(ModuleCall& call, void* function) noexcept {
     call.failed = false;
     try {
-        call.outputs.assign(call.nargout, data::Array());
+        // A call that asks for no output still offers the module one place, as MATLAB does for ans.
+        call.outputs.assign(std::max<std::size_t>(call.nargout, 1), data::Array());
         (*static_cast<Function*>(function))(ArgumentList(call.outputs), ArgumentList(call.inputs));
     } catch (...) {
         recordFailure(call);

@@ -75,6 +75,17 @@ TEST(HostModule, OutputListHasExactlyTheRequestedPlaces) {
     EXPECT_STREQ(unassigned.what(), "One or more output arguments not assigned during call to \"DrovaHostProbe\".");
 }
 
+TEST(HostModule, ACallWithoutOutputsOffersThePlaceOfAns) {
+    LoadedModule probe(probePath);
+    // The module may fill the one place, which comes back as ans; two do not fit.
+    std::vector<Array> ans = probe.call(0, command("outputs", {factory.createScalar(1.0)}));
+    ASSERT_EQ(ans.size(), 1u);
+    EXPECT_STREQ(hostError(probe, 0, command("outputs", {factory.createScalar(2.0)})).what(),
+                 "ArgumentList index out of range.");
+    // Leaving it empty is no error, and nothing comes back.
+    EXPECT_TRUE(probe.call(0, command("outputs", {factory.createScalar(0.0)})).empty());
+}
+
 TEST(HostModule, EngineAndPropertiesReachTheModule) {
     LoadedModule probe(probePath);
     std::vector<Array> parts =
