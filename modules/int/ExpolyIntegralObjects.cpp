@@ -1,12 +1,25 @@
 #include "modules/int/ExpolyIntegralObjects.hpp"
 
+#include <algorithm>
+
 namespace drova::integrate {
 
 using namespace matlab::data;
 
+// The members have the values of the simulator's DistType, so that one kind has one number.
 const EnumerationClass& expolyDistributionType() {
-    static const EnumerationClass type{"ExpolyDistributionType", {{"Exp", 1}, {"Deg", 2}, {"Uni", 3}}};
+    static const EnumerationClass type{"ExpolyDistributionType", {{"Deg", 1}, {"Exp", 2}, {"Uni", 3}}};
     return type;
+}
+
+EnumArray makeDistributionTypeArray(const std::vector<std::string>& names) {
+    EnumerationClass withNames = expolyDistributionType();
+    for (const std::string& name : names) {
+        const bool known = std::any_of(withNames.members.begin(), withNames.members.end(),
+                                       [&](const auto& member) { return member.first == name; });
+        if (!known) withNames.members.emplace_back(name, withNames.members.back().second + 1);
+    }
+    return ArrayFactory().createEnumArray({1, names.size()}, std::move(withNames), names);
 }
 
 ObjectArray makeRationalObject(const std::u16string& numerator, const std::u16string& denominator) {
@@ -34,7 +47,7 @@ ObjectArray makeDistributionObject(const std::string& type, const std::vector<Ob
     const std::size_t count = rationals.size();
     return factory.createScalar(Object(
         ExpolyDistributionClass,
-        {{"DistributionType", factory.createEnumArray({1, 1}, expolyDistributionType(), {type})},
+        {{"DistributionType", makeDistributionTypeArray({type})},
          {"RationalParameters", factory.createObjectArray({1, count}, ExpolyRationalClass, std::move(rationals))},
          {"Symbolic", factory.createScalar(symbolic)}}));
 }

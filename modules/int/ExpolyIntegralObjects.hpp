@@ -23,8 +23,13 @@ inline constexpr const char* ExpolyDistributionClass = "ExpolyDistribution";
 inline constexpr const char* ExpolyLinearFormClass = "ExpolyLinearForm";
 inline constexpr const char* ExpolyRationalClass = "ExpolyRational";
 
-// The enumeration class ExpolyDistributionType with its members Exp, Deg and Uni.
+// The enumeration class ExpolyDistributionType with its members Deg 1, Exp 2 and Uni 3 (the values
+// of DistType).
 const matlab::data::EnumerationClass& expolyDistributionType();
+
+// A 1-by-n array of ExpolyDistributionType members by name. A name that is no member is added to
+// the class, with the next value, so that the module itself judges a kind it does not support.
+matlab::data::EnumArray makeDistributionTypeArray(const std::vector<std::string>& names);
 
 // An ExpolyRational: numerator text / denominator text.
 matlab::data::ObjectArray makeRationalObject(const std::u16string& numerator, const std::u16string& denominator);
@@ -35,7 +40,8 @@ matlab::data::ObjectArray makeLinearFormObject(const std::vector<std::int32_t>& 
                                                const std::vector<std::u16string>& vars,
                                                const matlab::data::Array& constant);
 
-// An ExpolyDistribution of the member `type` ("Exp", "Deg" or "Uni"), with the parameters (each a
+// An ExpolyDistribution of the member `type` ("Exp", "Deg" or "Uni"; any other name as for
+// makeDistributionTypeArray), with the parameters (each a
 // 1-by-1 ExpolyRational) as one 1-by-n object array.
 matlab::data::ObjectArray makeDistributionObject(const std::string& type,
                                                  const std::vector<matlab::data::ObjectArray>& parameters,

@@ -3,7 +3,7 @@
 // Both arguments are arrays of ExpolyIntegral objects, as in MATLAB. Octave cannot concatenate
 // objects, so a cell array of them serves as well ({} for none), and so for RationalParameters;
 // a distribution's DistributionType may be the name of a member of ExpolyDistributionType or its
-// value (Exp 1, Deg 2, Uni 3). The result is a character row of symbolic-math text.
+// value (Deg 1, Exp 2, Uni 3, as in DistType). The result is a character row of symbolic-math text.
 
 #include "octave/gateway/OctaveObjectModule.hpp"
 

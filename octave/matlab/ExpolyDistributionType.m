@@ -1,8 +1,8 @@
 classdef ExpolyDistributionType
   % ExpolyDistributionType  The kinds of distribution that Drovaint integrates.
   %
-  %   ExpolyDistributionType.Exp   exponential, parameter: rate            (value 1)
-  %   ExpolyDistributionType.Deg   deterministic, parameter: delay         (value 2)
+  %   ExpolyDistributionType.Deg   deterministic, parameter: delay         (value 1)
+  %   ExpolyDistributionType.Exp   exponential, parameter: rate            (value 2)
   %   ExpolyDistributionType.Uni   uniform, parameters: lower, upper bound (value 3)
   %
   % MATLAB holds these as members of an enumeration. Octave has no enumerations, so here
@@ -10,8 +10,8 @@ classdef ExpolyDistributionType
   % value wherever MATLAB passes the member.
 
   properties (Constant)
-    Exp = 'Exp'
     Deg = 'Deg'
+    Exp = 'Exp'
     Uni = 'Uni'
   end
 end

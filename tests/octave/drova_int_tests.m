@@ -75,7 +75,7 @@ end
 function distribution_type_names_and_values()
   [outer, inner] = worked_pair();
   expected = Drovaint(outer, inner);
-  for type = {'Exp', 1, ExpolyDistributionType.Exp, int32(1)}
+  for type = {'Exp', 2, ExpolyDistributionType.Exp, int32(2)}
     outer.Distribution.DistributionType = type{1};
     if ~strcmp(Drovaint(outer, inner), expected)
       error('drova:test', 'DistributionType %s is not Exp', disp(type{1}));
