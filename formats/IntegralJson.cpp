@@ -5,9 +5,11 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cctype>
 #include <initializer_list>
 #include <limits>
+#include <optional>
 #include <regex>
 #include <utility>
 
@@ -66,6 +68,47 @@ const json& member(const json& object, const std::string& path, const char* key,
     return *found;
 }
 
+// The host value of a JSON value of its own kind, where it has one: a scalar or an array of
+// scalars of one kind. Objects, nested arrays and mixed arrays have none.
+std::optional<GivenValue> givenValue(const json& value, GivenValue::Kind textKind = GivenValue::Kind::String) {
+    GivenValue given;
+    if (value.is_null() || (value.is_array() && value.empty())) {
+        given.empty = true;
+        return given;
+    }
+    const json list = value.is_array() ? value : json::array({value});
+    const json& first = list.front();
+    if (first.is_number()) {
+        given.kind = GivenValue::Kind::Double;
+    } else if (first.is_boolean()) {
+        given.kind = GivenValue::Kind::Logical;
+    } else if (first.is_string()) {
+        given.kind = textKind;
+    } else {
+        return std::nullopt;
+    }
+    for (const json& item : list) {
+        if (item.type() != first.type() && !(item.is_number() && first.is_number())) return std::nullopt;
+        if (item.is_number()) given.numbers.push_back(item.get<double>());
+        if (item.is_boolean()) given.logicals.push_back(item.get<bool>());
+        if (item.is_string()) given.texts.push_back(item.get<std::string>());
+    }
+    return given;
+}
+
+// Keeps the value of the property `key` as given, or fails where it has no host value.
+void keepGiven(GivenProperties& given, const char* key, const json& value, const std::string& path,
+               const std::string& expected, GivenValue::Kind textKind = GivenValue::Kind::String) {
+    std::optional<GivenValue> host = givenValue(value, textKind);
+    if (!host) misfit(path, expected, value);
+    given[key] = std::move(*host);
+}
+
+// What the format reads as a rational object: an integer, a text or an object.
+bool isRational(const json& value) { return value.is_number_integer() || value.is_string() || value.is_object(); }
+// What it reads as a linear-form or a distribution object: a text or an object.
+bool isTextOrObject(const json& value) { return value.is_string() || value.is_object(); }
+
 std::string trimmed(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
@@ -94,10 +137,16 @@ RationalDescription rational(const json& value, const std::string& path) {
     if (value.is_string()) return rationalFromText(value.get<std::string>());
     if (!value.is_object()) misfit(path, RationalExpected, value);
     allowOnly(value, path, {"Numenator", "Denominator"});
-    std::string numerator = numberText(member(value, path, "Numenator", "a string or an integer"), path + ".Numenator");
-    std::string denominator =
-        numberText(member(value, path, "Denominator", "a string or an integer"), path + ".Denominator");
-    return {std::move(numerator), std::move(denominator)};
+    RationalDescription rational;
+    for (const char* key : {"Numenator", "Denominator"}) {
+        const json& text = member(value, path, key, "a string or an integer");
+        std::string& field = key == std::string_view("Numenator") ? rational.numenator : rational.denominator;
+        if (text.is_string() || text.is_number_integer())
+            field = numberText(text, child(path, key));
+        else
+            keepGiven(rational.given, key, text, child(path, key), "a string or an integer");
+    }
+    return rational;
 }
 
 // A linear form written as text: after an optional sign, items separated by "+" or "-", each a
@@ -196,8 +245,11 @@ LinearFormDescription linearForm(const json& value, const std::string& path) {
     LinearFormDescription form;
     constexpr const char* integersExpected = "an array of integers";
     const json& constants = member(value, path, "VarConstants", integersExpected);
-    if (!constants.is_array()) misfit(path + ".VarConstants", integersExpected, constants);
-    for (std::size_t i = 0; i < constants.size(); ++i) {
+    const bool integers = constants.is_array() && std::all_of(constants.begin(), constants.end(), [](const json& c) {
+        return c.is_number_integer();
+    });
+    if (!integers) keepGiven(form.given, "VarConstants", constants, path + ".VarConstants", integersExpected);
+    for (std::size_t i = 0; integers && i < constants.size(); ++i) {
         const json& coefficient = constants[i];
         const bool fits = coefficient.is_number_integer() &&
                           (coefficient.is_number_unsigned()
@@ -210,13 +262,15 @@ LinearFormDescription linearForm(const json& value, const std::string& path) {
 
     constexpr const char* namesExpected = "an array of strings";
     const json& vars = member(value, path, "Vars", namesExpected);
-    if (!vars.is_array()) misfit(path + ".Vars", namesExpected, vars);
-    for (std::size_t i = 0; i < vars.size(); ++i) {
-        if (!vars[i].is_string()) misfit(at(path + ".Vars", i), "a string", vars[i]);
-        form.vars.push_back(vars[i].get<std::string>());
-    }
+    const bool names = vars.is_array() && std::all_of(vars.begin(), vars.end(), [](const json& v) { return v.is_string(); });
+    if (!names) keepGiven(form.given, "Vars", vars, path + ".Vars", namesExpected);
+    for (std::size_t i = 0; names && i < vars.size(); ++i) form.vars.push_back(vars[i].get<std::string>());
 
-    form.constant = rational(member(value, path, "Constant", RationalExpected), path + ".Constant");
+    const json& constant = member(value, path, "Constant", RationalExpected);
+    if (isRational(constant))
+        form.constant = rational(constant, path + ".Constant");
+    else
+        keepGiven(form.given, "Constant", constant, path + ".Constant", RationalExpected);
     return form;
 }
 
@@ -245,21 +299,33 @@ DistributionDescription distribution(const json& value, const std::string& path)
     allowOnly(value, path, {"DistributionType", "RationalParameters", "Symbolic"});
 
     DistributionDescription distribution;
-    constexpr const char* typeExpected = "\"Exp\", \"Deg\" or \"Uni\"";
+    // A text names a member of the enumeration, which the module judges; so does each text of an array.
+    constexpr const char* typeExpected = "the name of a member such as \"Exp\", \"Deg\" or \"Uni\"";
     const json& type = member(value, path, "DistributionType", typeExpected);
-    if (type != "Exp" && type != "Deg" && type != "Uni") misfit(path + ".DistributionType", typeExpected, type);
-    distribution.distributionType = type.get<std::string>();
+    if (type.is_string())
+        distribution.distributionType = type.get<std::string>();
+    else
+        keepGiven(distribution.given, "DistributionType", type, path + ".DistributionType", typeExpected,
+                  GivenValue::Kind::Enumeration);
 
     constexpr const char* parametersExpected = "an array of rationals";
     const json& list = member(value, path, "RationalParameters", parametersExpected);
-    if (!list.is_array()) misfit(path + ".RationalParameters", parametersExpected, list);
-    for (std::size_t i = 0; i < list.size(); ++i)
+    const bool rationals = list.is_array() && std::all_of(list.begin(), list.end(), isRational);
+    // An array of other numbers or flags has a host value; an array mixing them with rationals has
+    // none, and its first misfit element is named.
+    if (!rationals && list.is_array() && !givenValue(list))
+        for (std::size_t i = 0; i < list.size(); ++i)
+            if (!isRational(list[i])) misfit(at(path + ".RationalParameters", i), RationalExpected, list[i]);
+    if (!rationals) keepGiven(distribution.given, "RationalParameters", list, path + ".RationalParameters", parametersExpected);
+    for (std::size_t i = 0; rationals && i < list.size(); ++i)
         distribution.rationalParameters.push_back(rational(list[i], at(path + ".RationalParameters", i)));
 
     constexpr const char* symbolicExpected = "true or false";
     const json& symbolic = member(value, path, "Symbolic", symbolicExpected);
-    if (!symbolic.is_boolean()) misfit(path + ".Symbolic", symbolicExpected, symbolic);
-    distribution.symbolic = symbolic.get<bool>();
+    if (symbolic.is_boolean())
+        distribution.symbolic = symbolic.get<bool>();
+    else
+        keepGiven(distribution.given, "Symbolic", symbolic, path + ".Symbolic", symbolicExpected);
     return distribution;
 }
 
@@ -267,20 +333,39 @@ IntegralDescription integral(const json& value, const std::string& path) {
     if (!value.is_object()) misfit(path, IntegralExpected, value);
     allowOnly(value, path, {"Distribution", "Vars", "Var", "A", "B"});
     IntegralDescription integral;
-    integral.distribution =
-        distribution(member(value, path, "Distribution", DistributionExpected), path + ".Distribution");
-    integral.vars = linearForm(member(value, path, "Vars", FormExpected), path + ".Vars");
+    const json& given = member(value, path, "Distribution", DistributionExpected);
+    if (isTextOrObject(given))
+        integral.distribution = distribution(given, path + ".Distribution");
+    else
+        keepGiven(integral.given, "Distribution", given, path + ".Distribution", DistributionExpected);
+    const auto form = [&](const char* key, LinearFormDescription& field) {
+        const json& found = member(value, path, key, FormExpected);
+        if (isTextOrObject(found))
+            field = linearForm(found, child(path, key));
+        else
+            keepGiven(integral.given, key, found, child(path, key), FormExpected);
+    };
+    form("Vars", integral.vars);
     const json& variable = member(value, path, "Var", "a string");
-    if (!variable.is_string()) misfit(path + ".Var", "a string", variable);
-    integral.var = variable.get<std::string>();
-    integral.a = linearForm(member(value, path, "A", FormExpected), path + ".A");
-    integral.b = linearForm(member(value, path, "B", FormExpected), path + ".B");
+    if (variable.is_string())
+        integral.var = variable.get<std::string>();
+    else
+        keepGiven(integral.given, "Var", variable, path + ".Var", "a string");
+    form("A", integral.a);
+    form("B", integral.b);
     return integral;
 }
 
-std::vector<IntegralDescription> integrals(const json& document, const char* key) {
+std::vector<IntegralDescription> integrals(const json& document, const char* key, GivenProperties& given) {
     std::vector<IntegralDescription> list;
     if (auto found = document.find(key); found != document.end()) {
+        const bool objects = found->is_array() && !found->empty() &&
+                             std::all_of(found->begin(), found->end(), [](const json& v) { return v.is_object(); });
+        // Anything but an array of objects is passed as it is, for the module's class check.
+        if (!objects && !(found->is_array() && found->empty()) && givenValue(*found)) {
+            keepGiven(given, key, *found, key, "an array of integral objects");
+            return list;
+        }
         if (!found->is_array()) misfit(key, "an array of integral objects", *found);
         for (std::size_t i = 0; i < found->size(); ++i) list.push_back(integral((*found)[i], at(key, i)));
     }
@@ -307,8 +392,8 @@ IntegralCallDescription readIntegralJson(std::string_view text) {
     if (!document.is_object()) misfit("top level", "an object {\"proper\": [...], \"improper\": [...]}", document);
     allowOnly(document, "", {"proper", "improper"});
     IntegralCallDescription call;
-    call.proper = integrals(document, "proper");
-    call.improper = integrals(document, "improper");
+    call.proper = integrals(document, "proper", call.given);
+    call.improper = integrals(document, "improper", call.given);
     return call;
 }
 

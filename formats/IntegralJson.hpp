@@ -11,9 +11,14 @@
 //   RAT  = {"Numenator": "3", "Denominator": "4"} or "3/4" or an integer
 //
 // The texts of numerators and denominators are kept unchecked, so that the module reports them
-// as it would to MATLAB; everything else that does not fit fails here, naming the key path.
+// as it would to MATLAB. A property (or one of the two arrays) whose JSON value is not of the kind
+// the format expects is kept as given (GivenValue) and passed to the module as the host value of
+// its own JSON type, so that the module judges it as it would in MATLAB. What has no host value
+// (a missing or unknown key, an object or a mixed array in the wrong place, a malformed shorthand
+// text) fails here, naming the key path.
 
 #include <cstdint>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -21,22 +26,40 @@
 
 namespace drova {
 
+// A JSON value where the format expects another kind: a number (a double), true or false (a
+// logical), a text (a string), or an array of one of these (a 1-by-n row); [] and null are the
+// empty 0-by-0 double. Names of enumeration members are kept as such for DistributionType.
+struct GivenValue {
+    enum class Kind { Double, Logical, String, Enumeration };
+    Kind kind = Kind::Double;
+    std::vector<double> numbers;
+    std::vector<bool> logicals;
+    std::vector<std::string> texts;  // strings, or member names
+    bool empty = false;              // [] or null: 0-by-0
+};
+
+// Properties kept as given, by property name; they replace the property's value from the fields.
+using GivenProperties = std::map<std::string, GivenValue>;
+
 // The properties of the objects, as the document gives them; texts in UTF-8.
 struct RationalDescription {
     std::string numenator;  // spelled as the property
     std::string denominator;
+    GivenProperties given{};
 };
 
 struct LinearFormDescription {
     std::vector<std::int32_t> varConstants;
     std::vector<std::string> vars;
     RationalDescription constant;
+    GivenProperties given{};
 };
 
 struct DistributionDescription {
-    std::string distributionType;  // "Exp", "Deg" or "Uni"
+    std::string distributionType;  // a member name: "Exp", "Deg" or "Uni" for the module to accept
     std::vector<RationalDescription> rationalParameters;
     bool symbolic = true;
+    GivenProperties given{};
 };
 
 struct IntegralDescription {
@@ -45,11 +68,13 @@ struct IntegralDescription {
     std::string var;
     LinearFormDescription a;
     LinearFormDescription b;
+    GivenProperties given{};
 };
 
 struct IntegralCallDescription {
     std::vector<IntegralDescription> proper;
     std::vector<IntegralDescription> improper;
+    GivenProperties given{};  // "proper" or "improper" given as something other than an array of objects
 };
 
 // A document that does not fit the format, or text that is not JSON ("Invalid JSON: ...").

@@ -76,6 +76,30 @@ TEST(IntegralJson, TextsOfNumbersAreKeptForTheModuleToJudge) {
     EXPECT_EQ(call.improper[0].var, "\xcf\x84");  // UTF-8, as the document holds it
 }
 
+TEST(IntegralJson, ValuesOfAnotherTypeAreKeptAsGiven) {
+    const IntegralCallDescription call = readIntegralJson(
+        R"json({"proper": [{"Distribution": {"DistributionType": ["Exp", "Lognormal"], "RationalParameters": [0.5, 2],
+                         "Symbolic": 1}, "Vars": {"VarConstants": [1.5], "Vars": "x", "Constant": false},
+                         "Var": ["x"], "A": null, "B": "t"}], "improper": 3})json");
+    ASSERT_EQ(call.proper.size(), 1u);
+    const IntegralDescription& integral = call.proper[0];
+    const GivenProperties& distribution = integral.distribution.given;
+    ASSERT_EQ(distribution.size(), 3u);
+    EXPECT_EQ(distribution.at("DistributionType").kind, GivenValue::Kind::Enumeration);
+    EXPECT_EQ(distribution.at("DistributionType").texts, (std::vector<std::string>{"Exp", "Lognormal"}));
+    EXPECT_EQ(distribution.at("RationalParameters").numbers, (std::vector<double>{0.5, 2}));
+    EXPECT_EQ(distribution.at("Symbolic").kind, GivenValue::Kind::Double);
+    const GivenProperties& form = integral.vars.given;
+    EXPECT_EQ(form.at("VarConstants").numbers, (std::vector<double>{1.5}));
+    EXPECT_EQ(form.at("Vars").kind, GivenValue::Kind::String);
+    EXPECT_EQ(form.at("Constant").logicals, (std::vector<bool>{false}));
+    EXPECT_EQ(integral.given.at("Var").texts, (std::vector<std::string>{"x"}));
+    EXPECT_TRUE(integral.given.at("A").empty);
+    EXPECT_EQ(integral.given.count("B"), 0u);  // the text form
+    EXPECT_EQ(call.given.at("improper").numbers, (std::vector<double>{3}));
+    EXPECT_EQ(call.given.count("proper"), 0u);
+}
+
 TEST(IntegralJson, TextThatIsNotJsonSaysSoOnOneLine) {
     // The parser shows the character it stopped at; a control character becomes a blank.
     const std::string message = failure<DescriptionError>([] { readIntegralJson("{\"proper\": \x7f}"); });
