@@ -2,6 +2,7 @@
 
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
+#include "distributions/Degenerate.hpp"
 #include "gsms/ReadGsms.hpp"
 
 #include <iostream>
@@ -30,12 +31,32 @@ void printSummary(const Gsms& model, std::ostream& out) {
     out << "States of the SMS: " << (smsStates.empty() ? "none" : smsStates) << '\n';
 }
 
+// What the model allows but is most likely a slip, one line each on standard error; the model
+// stays valid.
+void printWarnings(const Gsms& model, std::ostream& err) {
+    for (std::uint64_t i = 0; i < model.transitionCount(); ++i) {
+        const GsmsTransition& transition = model.transition(i);
+        Rational sum = 0;
+        for (const GsmsDestination& destination : transition.destinations) sum += destination.probability;
+        if (sum != 1)
+            err << "Warning: the probabilities of the destinations of transition " << i << " add up to "
+                << toText(sum) << ", not 1\n";
+        if (transition.timers.size() < 2) continue;
+        for (std::uint64_t timer : transition.timers)
+            if (dynamic_cast<const Degenerate*>(&model.timer(timer)) == nullptr)
+                err << "Warning: transition " << i << " has several timers, which only deterministic timers can "
+                    << "fire together, but timer " << timer << " is " << model.timer(timer).toText() << '\n';
+    }
+}
+
 int runCheck(const std::string& path) {
     std::ifstream in = openInputFile(path);
-    if (!in.is_open()) return reportFailure("Path to GSMS file is invalid");
+    if (!in.is_open()) return reportFailure(cannotOpenMessage(path));
     try {
         const Gsms model = readGsms(in);
         printSummary(model, std::cout);
+        std::cout.flush();
+        printWarnings(model, std::cerr);
     } catch (const std::exception& e) {
         return reportFailure(e.what());
     }
@@ -48,6 +69,8 @@ RegisteredCommand addCheckCommand(CLI::App& app) {
     CLI::App* sub = app.add_subcommand("check", "Read a GSMS file and print a summary of the model");
     auto path = std::make_shared<std::string>();
     sub->add_option("MODEL", *path, "GSMS text file")->required();
+    sub->footer("Prints the model's summary, one \"Key: value\" line each; warnings go to standard error.\n\n"
+                "Example:\n  drova check examples/machine.gsms");
     return {sub, [path] { return runCheck(*path); }};
 }
 

@@ -4,6 +4,8 @@
 //     drova konv MODEL --time-bound X --threshold Y [--collect]
 
 #include "cli/Commands.hpp"
+#include "formats/InputFile.hpp"
+#include "gsms/ReadGsms.hpp"
 #include "host/LoadedModule.hpp"
 #include "host/Sym.hpp"
 
@@ -76,6 +78,39 @@ int usageError(const std::string& message) {
     return ExitUsage;
 }
 
+std::string counted(std::size_t count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+// The steps of --path and --dest against the model, in the numbers the user wrote (from 1). A
+// model that cannot be read is left to the module, which reports it.
+std::optional<std::string> pathMistake(const std::string& modelPath, const std::vector<std::int64_t>& transitions,
+                                       const std::vector<std::int64_t>& destinations) {
+    Gsms model;
+    try {
+        std::ifstream in = openInputFile(modelPath);
+        model = readGsms(in);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+    const auto transitionCount = static_cast<std::int64_t>(model.transitionCount());
+    for (std::size_t step = 0; step < transitions.size(); ++step) {
+        const std::string stepText = "step " + std::to_string(step + 1);
+        const std::int64_t transition = transitions[step];
+        if (transition < 1 || transition > transitionCount)
+            return "--path: " + stepText + " is transition " + std::to_string(transition) + ", but " +
+                   (transitionCount == 0 ? std::string("the model has no transitions")
+                                         : "the transitions are numbered 1 to " + std::to_string(transitionCount));
+        const std::size_t count = model.transition(static_cast<std::uint64_t>(transition - 1)).destinations.size();
+        const std::int64_t destination = destinations[step];
+        if (destination < 1 || destination > static_cast<std::int64_t>(count))
+            return "--dest: " + stepText + " takes destination " + std::to_string(destination) + " of transition " +
+                   std::to_string(transition) + ", which has " + counted(count, "destination", "destinations") +
+                   (count == 0 ? "" : count == 1 ? " (number 1)" : " (numbered 1 to " + std::to_string(count) + ")");
+    }
+    return std::nullopt;
+}
+
 int runKonv(const KonvOptions& options) {
     const bool hasPath = options.pathOption->count() > 0;
     const bool hasDestinations = options.destinationsOption->count() > 0;
@@ -90,11 +125,19 @@ int runKonv(const KonvOptions& options) {
     std::vector<matlab::data::Array> inputs{factory.createScalar(options.model)};
     if (pathVariant) {
         if (!hasPath || !hasDestinations) return usageError("--path and --dest go together");
+        std::vector<std::vector<std::int64_t>> lists;
         for (const std::string* list : {&options.path, &options.destinations}) {
             const auto numbers = parseNumbers(*list);
             if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + *list);
             inputs.push_back(factory.createArray<std::int64_t>({1, numbers->size()}, *numbers));
+            lists.push_back(*numbers);
         }
+        if (lists[0].size() != lists[1].size())
+            return usageError("--path has " + counted(lists[0].size(), "step", "steps") + " but --dest has " +
+                              counted(lists[1].size(), "destination", "destinations") +
+                              "; give one destination per step");
+        if (!openInputFile(options.model).is_open()) return reportFailure(cannotOpenMessage(options.model));
+        if (const auto mistake = pathMistake(options.model, lists[0], lists[1])) return reportFailure(*mistake);
     } else {
         if (!hasTimeBound || !hasThreshold) return usageError("--time-bound and --threshold go together");
         const std::optional<Rational> timeBound = parseTimeBound(options.timeBound);
@@ -102,6 +145,7 @@ int runKonv(const KonvOptions& options) {
         inputs.push_back(createSymScalar(*timeBound));
         inputs.push_back(factory.createScalar(options.threshold));
         inputs.push_back(factory.createScalar(options.collect));
+        if (!openInputFile(options.model).is_open()) return reportFailure(cannotOpenMessage(options.model));
     }
 
     try {
@@ -132,6 +176,10 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     options->thresholdOption =
         sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    sub->footer("Forms:\n"
+                "  drova konv MODEL --path T1,T2,... --dest D1,D2,...                 one path's expression\n"
+                "  drova konv MODEL --time-bound X --threshold Y [--collect]          the SMS kernel matrix\n\n"
+                "Example:\n  drova konv examples/machine.gsms --path 1,2 --dest 1,1");
     return {sub, [options] { return runKonv(*options); }};
 }
 

@@ -39,7 +39,7 @@ namespace md = matlab::data;
 
 SimModel readModel(const std::string& path) {
     std::ifstream in = openInputFile(path, std::ios::binary);
-    if (!in.is_open()) throw std::runtime_error("Cannot open the model file " + path);
+    if (!in.is_open()) throw std::runtime_error(cannotOpenMessage(path));
     if (std::filesystem::path(path).extension() == ".gsms") return simModelOf(readGsms(in));
     return readSimModelJson(in);
 }
@@ -124,6 +124,8 @@ RegisteredCommand addSimCommand(CLI::App& app) {
             auto seed = parseNumber<std::uint64_t>(t);
             return seed && *seed <= std::numeric_limits<std::uint32_t>::max();
         }));
+    sub->footer("Prints the time at which each run first entered a down state, one per line.\n\n"
+                "Example:\n  drova sim examples/machine.gsms --runs 10 --horizon 1000 --seed 1");
     return {sub, [options] {
                 return runSim(options->model, *parseNumber<std::int64_t>(options->runs),
                               *parseNumber<double>(options->horizon),

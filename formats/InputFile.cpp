@@ -11,4 +11,6 @@ std::ifstream openInputFile(const std::filesystem::path& path, std::ios::openmod
     return in;
 }
 
+std::string cannotOpenMessage(const std::string& path) { return "Could not open the file \"" + path + "\""; }
+
 }  // namespace drova

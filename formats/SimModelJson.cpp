@@ -44,8 +44,10 @@ public:
                          integers(initial["InitialTimers"], root + ".Initial.InitialTimers")};
         forEach(document["Distributions"], root + ".Distributions", [&](const json& item, const std::string& path) {
             requireKeys(item, path, {"type", "parameters"});
-            model.Distributions.push_back({distType(item["type"], path + ".type"),
-                                           numbers(item["parameters"], path + ".parameters")});
+            SimDistribution distribution{distType(item["type"], path + ".type"),
+                                         numbers(item["parameters"], path + ".parameters")};
+            checkParameters(distribution, path + ".parameters");
+            model.Distributions.push_back(std::move(distribution));
         });
         forEach(document["Transitions"], root + ".Transitions", [&](const json& item, const std::string& path) {
             requireKeys(item, path, {"Source", "Distributions", "Destinations"});
@@ -124,6 +126,27 @@ private:
         for (std::size_t i = 0; i < value.size(); ++i)
             result.push_back(number(value[i], path + "(" + std::to_string(i + 1) + ")"));
         return result;
+    }
+
+    // The values of the parameters that are there; their count is the module's to check. A
+    // negative time, or a uniform whose bounds are reversed, would be drawn without complaint.
+    static void checkParameters(const SimDistribution& distribution, const std::string& path) {
+        const std::vector<double>& p = distribution.parameters;
+        const auto element = [&](int i) { return path + "(" + std::to_string(i) + ")"; };
+        switch (distribution.type) {
+        case DistType::Exp:
+            if (!p.empty() && !(p[0] > 0)) fail(element(1), "a positive rate");
+            break;
+        case DistType::Deg:
+            if (!p.empty() && !(p[0] >= 0)) fail(element(1), "a non-negative delay");
+            break;
+        case DistType::Uni:
+            if (!p.empty() && !(p[0] >= 0)) fail(element(1), "a non-negative lower bound");
+            if (p.size() >= 2 && !(p[1] >= p[0])) fail(element(2), "an upper bound not below the lower bound");
+            break;
+        case DistType::Lognormal:
+            break;
+        }
     }
 
     static DistType distType(const json& value, const std::string& path) {

@@ -41,7 +41,8 @@ public:
     void setName(std::string name) { name_ = std::move(name); }
 
     // Throws "There is not a delay for each active timer" when the list sizes differ.
-    // Active timers are not checked: a file lists its states before its timers.
+    // Active timers are not checked: a file lists its states before its timers (readGsms checks
+    // them once the timers are read).
     std::uint64_t addState(std::string name, bool flag, std::vector<std::uint64_t> activeTimers,
                            std::vector<std::optional<Rational>> delays);
     // Throws the State error for an index not less than the number of states.

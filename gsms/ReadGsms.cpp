@@ -223,6 +223,15 @@ void readTimers(ItemReader& reader, Gsms& model) {
     }
 }
 
+// The states come before the timers in a file, so their active timers are checked once the
+// timers are known.
+void checkActiveTimers(const Gsms& model) {
+    for (std::uint64_t i = 0; i < model.stateCount(); ++i)
+        for (std::uint64_t timer : model.state(i).activeTimers)
+            if (timer >= model.timerCount())
+                throw std::invalid_argument("Active timer " + std::to_string(timer) + ofState(i) + " does not exist");
+}
+
 void readTransitions(ItemReader& reader, Gsms& model) {
     const std::uint64_t count = reader.count("the number of transitions");
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -256,6 +265,7 @@ Gsms readGsms(std::istream& in) {
     readStates(reader, model);
     model.setInitialState(reader.count("the initial state"));
     readTimers(reader, model);
+    checkActiveTimers(model);
     readTransitions(reader, model);
     model.orderOutgoing();
     return model;

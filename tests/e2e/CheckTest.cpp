@@ -30,6 +30,7 @@ const FailingFile FailingFiles[] = {
     {"delay-count.gsms", "There is not a delay for each active timer"},
     {"initial-state-out-of-range.gsms", "State 2 does not exist"},
     {"no-states.gsms", "State 0 does not exist"},
+    {"active-timer-out-of-range.gsms", "Active timer 5 of state 0 does not exist"},
     // Timers
     {"timer-kind-unknown.gsms", "Error during parsing of GSMS file: the kind of timer 0 at line 11 is \"Gamma\"; it must be Exp, Deg or Uni"},
     {"timer-parameter-count.gsms", "Error during parsing of GSMS file: Uni timer 0 at line 12 needs 2 parameters (a numerator and "
@@ -121,8 +122,24 @@ TEST(Check, PathThatCannotBeOpened) {
     for (const std::string& path : {testData("check/no-such-file.gsms"), testData("check"), std::string()}) {
         const DrovaRun run = runDrova({"check", path});
         EXPECT_EQ(run.status, 1) << path;
-        EXPECT_EQ(run.lastErrLine(), "Path to GSMS file is invalid") << path;
+        EXPECT_EQ(run.lastErrLine(), "Could not open the file \"" + path + "\"") << path;
     }
+}
+
+TEST(Check, WarnsOfLikelySlipsButAcceptsTheModel) {
+    const DrovaRun below = runDrova({"check", testData("check-warnings/probabilities-below-one.gsms")});
+    EXPECT_EQ(below.status, 0) << below.err;
+    EXPECT_NE(below.out.find("Transitions: 2\n"), std::string::npos) << below.out;
+    EXPECT_EQ(below.err, "Warning: the probabilities of the destinations of transition 0 add up to 1/2, not 1\n");
+
+    const DrovaRun several = runDrova({"check", testData("check-warnings/several-timers-not-deterministic.gsms")});
+    EXPECT_EQ(several.status, 0) << several.err;
+    EXPECT_EQ(several.err,
+              "Warning: transition 0 has several timers, which only deterministic timers can fire together, but "
+              "timer 0 is Exp(1/100)\n");
+    // The bundled examples give no warning.
+    for (const char* file : {"machine.gsms", "redundant.gsms", "maintenance.gsms", "assembly.gsms"})
+        EXPECT_EQ(runDrova({"check", example(file)}).err, "") << file;
 }
 
 TEST(Check, BadUsageExitsWithTwo) {

@@ -76,6 +76,9 @@ const IntCase ModuleFailures[] = {
      "Could not parse the string \"1/2/3\" as a valid rational number."},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": "\u00e9", "A": "0", "B": "t"}]})J",
      "Input data can only contain ASCII characters"},
+    {R"J({"improper": [{"Distribution": {"DistributionType": "Uni", "RationalParameters": [1, 0.5], "Symbolic": true},
+        "Vars": "x", "Var": "x", "A": "0", "B": "0"}]})J",
+     "Can't convert the Array to this TypedArray"},
 };
 
 class DrovaIntFailure : public testing::TestWithParam<IntCase> {};
@@ -88,6 +91,42 @@ TEST_P(DrovaIntFailure, ExitsWithTheMessageAsLastErrorLine) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Module, DrovaIntFailure, testing::ValuesIn(ModuleFailures));
+
+// Values of another JSON type than the format's reach the module as the host values of their own
+// type, as a MATLAB caller would pass them: numbers are doubles, arrays are 1-by-n rows.
+std::string workedWith(const std::string& distribution, const std::string& var = "\"y\"",
+                       const std::string& upper = "\"0\"") {
+    return R"J({"proper": [{"Distribution": )J" + distribution + R"J(, "Vars": "y", "Var": )J" + var +
+           R"J(, "A": "0", "B": "t"}], "improper": [{"Distribution": "Exp(2)", "Vars": "x", "Var": "x", "A": "y", "B": )J" +
+           upper + "}]}";
+}
+
+std::string exp3(const std::string& type, const std::string& symbolic) {
+    return R"J({"DistributionType": )J" + type + R"J(, "RationalParameters": [3], "Symbolic": )J" + symbolic + "}";
+}
+
+TEST(DrovaInt, ValuesOfOtherTypesReachTheModule) {
+    const auto result = [](const std::string& json) {
+        const DrovaRun run = runDrova({"int", "-"}, json);
+        return run.status == 0 ? run.out : run.lastErrLine();
+    };
+    // What the module accepts: a non-zero number as true, one-element arrays as scalars.
+    EXPECT_EQ(result(workedWith(exp3("\"Exp\"", "1"))), WorkedExample);
+    EXPECT_EQ(result(workedWith(exp3("[\"Exp\"]", "[true]"), "[\"y\"]")), WorkedExample);
+    EXPECT_EQ(result(workedWith(exp3("\"Exp\"", "0"))), "Distribution must be symbolic");
+    // What it rejects, with its own messages.
+    EXPECT_EQ(result(workedWith("\"Exp(3)\"", "7")), "Can't convert the Array to this TypedArray");
+    EXPECT_EQ(result(workedWith(exp3("2", "true"))), "Can't convert the Array to this TypedArray");
+    EXPECT_EQ(result(workedWith(exp3("\"Lognormal\"", "true"))),
+              "Distribution type Lognormal is not supported; it must be Exp, Deg or Uni");
+    EXPECT_EQ(result(R"J({"proper": 7})J"), "First input must be an array of ExpolyIntegral objects");
+    EXPECT_EQ(result(R"J({"improper": ["x"]})J"), "Second input must be an array of ExpolyIntegral objects");
+    // The module's order of checks: an improper integral's upper bound comes before its distribution.
+    const std::string lognormalImproper =
+        R"J({"improper": [{"Distribution": {"DistributionType": "Lognormal", "RationalParameters": [], "Symbolic": "yes"},
+            "Vars": "x", "Var": "x", "A": "y", "B": "t"}]})J";
+    EXPECT_EQ(result(lognormalImproper), "Improper integral must not have an upper bound");
+}
 
 TEST(DrovaInt, FilesThatFailInTheModule) {
     EXPECT_EQ(runDrova({"int", intData("not-symbolic.json")}).lastErrLine(), "Distribution must be symbolic");
@@ -106,10 +145,15 @@ const IntCase Misfits[] = {
     {R"J({"proper": [{"Distribution": "Gam(1)", "Vars": "x", "Var": "x", "A": "0", "B": "t"}]})J",
      "proper[0].Distribution: expected a distribution: \"Exp(RATE)\", \"Deg(DELAY)\", \"Uni(LOWER, UPPER)\", or "
      "{\"DistributionType\": ..., \"RationalParameters\": [...], \"Symbolic\": true}, found \"Gam(1)\""},
-    {R"J({"improper": [{"Distribution": {"DistributionType": "Uni", "RationalParameters": [1, 0.5], "Symbolic": true},
+    // Rationals mixed with what no object array can hold.
+    {R"J({"improper": [{"Distribution": {"DistributionType": "Uni", "RationalParameters": [1, true], "Symbolic": true},
         "Vars": "x", "Var": "x", "A": "0", "B": "0"}]})J",
      "improper[0].Distribution.RationalParameters[1]: expected a rational: an integer, a string such as \"3/4\", or "
-     "{\"Numenator\": \"3\", \"Denominator\": \"4\"}, found 0.5"},
+     "{\"Numenator\": \"3\", \"Denominator\": \"4\"}, found true"},
+    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": {"name": "x"}, "A": "0", "B": "t"}]})J",
+     "proper[0].Var: expected a string, found {\"name\":\"x\"}"},
+    {R"J({"proper": [{"Distribution": "Exp(1)", "Vars": "x", "Var": ["x", 1], "A": "0", "B": "t"}]})J",
+     "proper[0].Var: expected a string, found [\"x\",1]"},
     {R"J({"proper": [{"Distribution": "Exp(1)", "Var": "x", "A": "0", "B": "t",
         "Vars": {"VarConstants": [1, 2147483648], "Vars": ["x", "y"], "Constant": 0}}]})J",
      "proper[0].Vars.VarConstants[1]: expected an integer from -2147483648 to 2147483647, found 2147483648"},
@@ -131,8 +175,9 @@ const IntCase Misfits[] = {
 INSTANTIATE_TEST_SUITE_P(Json, DrovaIntFailure, testing::ValuesIn(Misfits));
 
 TEST(DrovaInt, PathsAndCommandLine) {
-    EXPECT_EQ(runDrova({"int", intData("no-such-file.json")}).lastErrLine(), "Path to JSON file is invalid");
-    EXPECT_EQ(runDrova({"int", testData("int")}).lastErrLine(), "Path to JSON file is invalid");
+    EXPECT_EQ(runDrova({"int", intData("no-such-file.json")}).lastErrLine(),
+              "Could not open the file \"" + intData("no-such-file.json") + "\"");
+    EXPECT_EQ(runDrova({"int", testData("int")}).lastErrLine(), "Could not open the file \"" + testData("int") + "\"");
     const DrovaRun empty = runDrova({"int", "-"}, "");
     EXPECT_EQ(empty.status, 1);
     EXPECT_EQ(empty.lastErrLine().rfind("Invalid JSON: parse error at line 1, column 1: ", 0), 0u) << empty.err;

@@ -107,12 +107,16 @@ const FailingModel FailingModels[] = {
     {"wrong-flag.json", "gsms.States(2).DownState: expected true or false"},
     {"unknown-type.json", "gsms.Distributions(1).type: expected Deg, Exp, Uni or Lognormal, or their values 1 to 4"},
     {"fractional-target.json", "gsms.Transitions(1).Destinations(1).Target: expected an integer"},
+    {"negative-rate.json", "gsms.Distributions(1).parameters(1): expected a positive rate"},
+    {"reversed-uniform.json",
+     "gsms.Distributions(1).parameters(2): expected an upper bound not below the lower bound"},
+    {"negative-delay.json", "gsms.Distributions(1).parameters(1): expected a non-negative delay"},
     // Found by the module: message and identifier.
     {"three-parameters.json",
      "gsms.Distributions.parameters must be of size 1x:2, not 1x3. (EMLRT:runTime:SizeMismatch)"},
     {"state-out-of-range.json",
      "Index 3 is out of bounds for gsms.States: the valid range is 1 to 2. (EMLRT:runTime:IndexOutOfBounds)"},
-    {"no-such-file.json", "Cannot open the model file "},
+    {"no-such-file.json", "Could not open the file \""},
 };
 
 class SimFailure : public testing::TestWithParam<FailingModel> {};

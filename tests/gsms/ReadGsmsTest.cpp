@@ -69,12 +69,20 @@ TEST(ReadGsms, CarriageReturnsAreWhitespace) {
 }
 
 TEST(ReadGsms, ActiveTimersMayFollowTheFlagOnTheSameLine) {
-    const Gsms m = parse(model("2\nUp 0 3 4\n0 1 -2 1\nIdle 1\n\n\n"));
-    EXPECT_EQ(m.state(0).activeTimers, Indices({3, 4}));
+    const Gsms m = parse(model("2\nUp 0 1 0\n0 1 -2 1\nIdle 1\n\n\n", "2\nExp 1 1\nDeg 1 1\n"));
+    EXPECT_EQ(m.state(0).activeTimers, Indices({1, 0}));
     EXPECT_EQ(m.state(0).delays, Delays({Rational(0), std::nullopt}));
     EXPECT_FALSE(m.state(0).allDelaysKnown);
     EXPECT_TRUE(m.state(1).activeTimers.empty());
     EXPECT_TRUE(m.state(1).delays.empty());
+}
+
+TEST(ReadGsms, ActiveTimersAreCheckedOnceTheTimersAreRead) {
+    // The last timer exists; one past it does not, in whichever state it is listed.
+    EXPECT_NO_THROW(parse(model("2\nA 0\n0 1\n0 1 0 1\nB 0\n1\n0 1\n", "2\nExp 1 1\nDeg 1 1\n")));
+    EXPECT_EQ(failure<std::invalid_argument>(
+                  [] { parse(model("2\nA 0\n0 1\n0 1 0 1\nB 0\n2\n0 1\n", "2\nExp 1 1\nDeg 1 1\n")); }),
+              "Active timer 2 of state 1 does not exist");
 }
 
 TEST(ReadGsms, RationalListsArePairsAndIgnoreALoneTrailingWord) {
