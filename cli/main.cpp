@@ -1,6 +1,7 @@
 // drova: runs the Drova modules from the command line, as the MATLAB host would.
 
 #include "cli/Commands.hpp"
+#include "cli/Suggest.hpp"
 
 #include <iostream>
 #include <map>
@@ -18,8 +19,15 @@ int reportFailure(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace drova::cli;
-    CLI::App app{"drova: exact analysis and simulation of GSMS models"};
+    CLI::App app{"drova: exact analysis and simulation of GSMS models, running the Drova modules as MATLAB does",
+                 "drova"};
     app.require_subcommand(1);
+    app.set_version_flag("--version", "drova " DROVA_VERSION);
+    app.footer("Run drova COMMAND --help for the options of a command.\n\nExamples:\n"
+               "  drova check examples/machine.gsms\n"
+               "  drova konv examples/machine.gsms --path 1,2 --dest 1,1\n"
+               "  drova int tests/data/int/worked-example-short.json\n"
+               "  drova sim examples/machine.gsms --runs 10 --horizon 1000");
     std::map<CLI::App*, CommandRunner> runners;
     // Subcommands register here.
     runners.insert(addCheckCommand(app));
@@ -29,12 +37,10 @@ int main(int argc, char** argv) {
 
     try {
         app.parse(argc, argv);
-    } catch (const CLI::CallForHelp& e) {
-        return app.exit(e);
-    } catch (const CLI::CallForAllHelp& e) {
-        return app.exit(e);
     } catch (const CLI::ParseError& e) {
+        if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
         app.exit(e);
+        if (const std::string hint = didYouMean(app, {argv + 1, argv + argc}); !hint.empty()) std::cerr << hint << '\n';
         return ExitUsage;
     }
     for (auto& [sub, run] : runners)
