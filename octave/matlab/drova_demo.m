@@ -1,8 +1,10 @@
 % drova_demo  Drova from GNU Octave: convert a model, read its kernel with the symbolic
 % package, integrate a nested integral, and simulate the same model.
 %
-% Run it in the top folder of the Drova sources after building:
+% Run it in the top folder of the Drova sources, with the package installed (pkg install) or
+% straight from the build folder:
 %
+%   octave-cli --eval "pkg load drova; drova_demo"
 %   octave-cli --eval "addpath('build/octave'); drova_demo"
 %
 % It works on examples/machine.gsms, or on the file named by the variable `model` when that
