@@ -36,6 +36,22 @@ drova_install_dependencies() {
     fi
 }
 
+# drova_build_quietly DIR TARGETS [cmake options...]: configures DIR and builds only the
+# targets (a blank-separated list), with all the output of CMake and the compiler in
+# DIR/build.log; on failure shows the end of that log.
+drova_build_quietly() {
+    local dir=$1 targets=$2
+    shift 2
+    mkdir -p "$dir"
+    local log=$dir/build.log
+    # shellcheck disable=SC2086
+    if ! { cmake -S . -B "$dir" "$@" && cmake --build "$dir" -j "$(nproc)" --target $targets; } >"$log" 2>&1; then
+        tail -n 40 "$log" >&2
+        echo "The build failed; the whole output is in $log" >&2
+        return 1
+    fi
+}
+
 # drova_build DIR [cmake options...]: configures and builds into DIR.
 drova_build() {
     local dir=$1
