@@ -104,6 +104,13 @@ void keepGiven(GivenProperties& given, const char* key, const json& value, const
     given[key] = std::move(*host);
 }
 
+// A one-element array holding an object (or the text that stands for one) is that object: a
+// scalar is a 1-by-1 array. Anything else stays as it is.
+const json& unwrapped(const json& value) {
+    if (value.is_array() && value.size() == 1 && (value[0].is_object() || value[0].is_string())) return value[0];
+    return value;
+}
+
 // What the format reads as a rational object: an integer, a text or an object.
 bool isRational(const json& value) { return value.is_number_integer() || value.is_string() || value.is_object(); }
 // What it reads as a linear-form or a distribution object: a text or an object.
@@ -266,7 +273,7 @@ LinearFormDescription linearForm(const json& value, const std::string& path) {
     if (!names) keepGiven(form.given, "Vars", vars, path + ".Vars", namesExpected);
     for (std::size_t i = 0; names && i < vars.size(); ++i) form.vars.push_back(vars[i].get<std::string>());
 
-    const json& constant = member(value, path, "Constant", RationalExpected);
+    const json& constant = unwrapped(member(value, path, "Constant", RationalExpected));
     if (isRational(constant))
         form.constant = rational(constant, path + ".Constant");
     else
@@ -333,13 +340,13 @@ IntegralDescription integral(const json& value, const std::string& path) {
     if (!value.is_object()) misfit(path, IntegralExpected, value);
     allowOnly(value, path, {"Distribution", "Vars", "Var", "A", "B"});
     IntegralDescription integral;
-    const json& given = member(value, path, "Distribution", DistributionExpected);
+    const json& given = unwrapped(member(value, path, "Distribution", DistributionExpected));
     if (isTextOrObject(given))
         integral.distribution = distribution(given, path + ".Distribution");
     else
         keepGiven(integral.given, "Distribution", given, path + ".Distribution", DistributionExpected);
     const auto form = [&](const char* key, LinearFormDescription& field) {
-        const json& found = member(value, path, key, FormExpected);
+        const json& found = unwrapped(member(value, path, key, FormExpected));
         if (isTextOrObject(found))
             field = linearForm(found, child(path, key));
         else

@@ -114,6 +114,9 @@ TEST(DrovaInt, ValuesOfOtherTypesReachTheModule) {
     EXPECT_EQ(result(workedWith(exp3("\"Exp\"", "1"))), WorkedExample);
     EXPECT_EQ(result(workedWith(exp3("[\"Exp\"]", "[true]"), "[\"y\"]")), WorkedExample);
     EXPECT_EQ(result(workedWith(exp3("\"Exp\"", "0"))), "Distribution must be symbolic");
+    // An object in a one-element array is the object itself.
+    EXPECT_EQ(result(workedWith("[" + exp3("\"Exp\"", "true") + "]")), WorkedExample);
+    EXPECT_EQ(result(workedWith("[\"Exp(3)\"]")), WorkedExample);
     // What it rejects, with its own messages.
     EXPECT_EQ(result(workedWith("\"Exp(3)\"", "7")), "Can't convert the Array to this TypedArray");
     EXPECT_EQ(result(workedWith(exp3("2", "true"))), "Can't convert the Array to this TypedArray");
