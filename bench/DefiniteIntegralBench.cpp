@@ -19,7 +19,10 @@ namespace {
 Term steppedTerm(int k) {
     std::vector<LinearForm> heavisides;
     for (int i = 0; i < k; ++i) {
-        const std::string name = "s" + std::to_string(i);
+        // Appended rather than "s" + std::to_string(i), which g++ 12 warns about (-Wrestrict)
+        // inside its own string code.
+        std::string name = "s";
+        name += std::to_string(i);
         heavisides.push_back(i % 2 == 0 ? LinearForm({{"v", 1}, {name, -1}}, 0) : LinearForm({{"v", -1}, {name, 1}}, 0));
     }
     return Term(Rational(1), 0, {{"v", Rational(-1)}}, {{"v", 2u}}, heavisides);
