@@ -1,13 +1,18 @@
 // Throughput of the GSMS simulator: 10^6 runs per iteration of three models,
-// reported as runs and timer events (transitions taken) per second.
+// reported as runs and timer events (transitions taken) per second, on the host's
+// generator (the module's one-thread MATLAB stream) and on keyed substreams with 1 and 2
+// threads. The floor is one MATLAB-style uniform and one logarithm per event; the keyed
+// benchmarks report their events per second per thread as a share of it ("of floor").
 
 #include "modules/sim/ClassicSimHost.hpp"
+#include "simulate/KeyedRuns.hpp"
 #include "simulate/SimulateGSMS.hpp"
 
 #include "host/classic/ClassicRandom.hpp"
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <cmath>
 #include <limits>
 
@@ -111,8 +116,62 @@ void BM_Logarithm(benchmark::State& state) {
     }
 }
 
+// One MATLAB-style uniform (two MT19937 words) and one logarithm, as one event.
+double floorEvents(std::int64_t events) {
+    MersenneTwisterSource source(0);
+    double sum = 0.0;
+    for (std::int64_t k = 0; k < events; ++k) sum += std::log(source.uniform());
+    return sum;
+}
+
+void BM_Floor(benchmark::State& state) {
+    constexpr std::int64_t Events = 1'000'000;
+    for (auto _ : state) benchmark::DoNotOptimize(floorEvents(Events));
+    state.counters["events/s"] =
+        benchmark::Counter(static_cast<double>(Events * state.iterations()), benchmark::Counter::kIsRate);
+}
+
+// The floor's events per second, measured once for the share the keyed benchmarks report.
+double floorRate() {
+    static const double rate = [] {
+        constexpr std::int64_t Events = 20'000'000;
+        const auto start = std::chrono::steady_clock::now();
+        benchmark::DoNotOptimize(floorEvents(Events));
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        return static_cast<double>(Events) / took.count();
+    }();
+    return rate;
+}
+
+void runKeyed(benchmark::State& state, const SimModel& model, double horizon) {
+    const int threads = static_cast<int>(state.range(0));
+    const double floor = floorRate();
+    KeyedRunOptions options;
+    options.threads = threads;
+    std::int64_t runs = 0, events = 0;
+    for (auto _ : state) {
+        KeyedRunsResult result = simulateKeyedRuns(Runs, horizon, model, options);
+        benchmark::DoNotOptimize(result.times.data());
+        runs += Runs;
+        events += result.counts.transitionsTaken;
+    }
+    state.counters["runs/s"] = benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
+    state.counters["events/s"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
+    state.counters["of floor"] = benchmark::Counter(static_cast<double>(events) / (floor * threads),
+                                                    benchmark::Counter::kIsRate);
+    state.counters["events/run"] = static_cast<double>(events) / static_cast<double>(runs);
+}
+
+void BM_KeyedSingleExponential(benchmark::State& state) { runKeyed(state, singleExponential(), NoHorizon); }
+void BM_KeyedInspectedWear(benchmark::State& state) { runKeyed(state, inspectedWear(), NoHorizon); }
+void BM_KeyedRepairablePair(benchmark::State& state) { runKeyed(state, repairablePair(), NoHorizon); }
+
 }  // namespace
 
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedSingleExponential)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedInspectedWear)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedRepairablePair)->Arg(1)->Arg(2)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleExponential)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InspectedWear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepairablePair)->Unit(benchmark::kMillisecond);

@@ -18,11 +18,12 @@ DrovaRun mpiSim(int processes, std::vector<std::string> options) {
     char dir[] = "/tmp/drova-mpi-XXXXXX";
     if (!mkdtemp(dir)) throw std::runtime_error("mkdtemp failed");
     const std::string base(dir);
-    std::string cmd = shellQuote(DROVA_MPIEXEC) + " --oversubscribe -n " + std::to_string(processes);
-    if (geteuid() == 0) cmd += " --allow-run-as-root";
-    cmd += " " + shellQuote(DROVA_MPI_BIN) + " sim";
-    for (const auto& option : options) cmd += " " + shellQuote(option);
-    cmd += " </dev/null >" + base + "/out 2>" + base + "/err";
+    std::string cmd = shellQuote(DROVA_MPIEXEC);
+    cmd.append(" --oversubscribe -n ").append(std::to_string(processes));
+    if (geteuid() == 0) cmd.append(" --allow-run-as-root");
+    cmd.append(" ").append(shellQuote(DROVA_MPI_BIN)).append(" sim");
+    for (const auto& option : options) cmd.append(" ").append(shellQuote(option));
+    cmd.append(" </dev/null >").append(base).append("/out 2>").append(base).append("/err");
     const int raw = std::system(cmd.c_str());
     DrovaRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
