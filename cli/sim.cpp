@@ -41,6 +41,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -260,7 +261,10 @@ RegisteredCommand addSimCommand(CLI::App& app) {
     sub->add_option("--times", options->times,
                     "With --summary or --json: the failure probability at these times (T1,T2,...)")
         ->delimiter(',')
-        ->check(numberValidator("a number", [](const std::string& t) { return parseNumber<double>(t).has_value(); }));
+        ->check(numberValidator("a number", [](const std::string& t) {
+            auto time = parseNumber<double>(t);
+            return time && !std::isnan(*time);
+        }));
     sub->add_option("--csv", options->csv, "Write the times as CSV to FILE (-: standard output)");
     return {sub, [options] {
                 SimRequest request;

@@ -83,6 +83,7 @@ TEST(SimScale, MatlabStreamStaysTheDefault) {
         {"--times", "5"},
         {"--summary", "--json"},
         {"--summary", "--times", "5,x"},
+        {"--json", "--times", "nan"},
         {"--json", "--csv", "-"},
     };
     for (const auto& usage : usages) {
