@@ -43,7 +43,7 @@ struct StopSignal {};
 // failures that end the run with a record of what happened.
 class WorkerHost final : public SimHost {
 public:
-    explicit WorkerHost(std::uint64_t seed) : stream_(seed) {}
+    explicit WorkerHost(std::uint32_t seed) : stream_(seed) {}
 
     void startRun(std::int64_t run) { stream_.startRun(static_cast<std::uint64_t>(run)); }
     double uniform() override { return stream_.uniform(); }
@@ -118,7 +118,7 @@ public:
 private:
     // Each on cache lines of its own: a worker writes its counts and reads its flag all the time.
     struct alignas(64) Worker {
-        explicit Worker(std::uint64_t seed) : host(seed) {}
+        explicit Worker(std::uint32_t seed) : host(seed) {}
         WorkerHost host;
         std::atomic<std::int64_t> chunkStart{-1};  // first run of the chunk it works on
         SimulationCounts counts;

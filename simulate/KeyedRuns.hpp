@@ -46,7 +46,7 @@ struct RunFailure {
 [[noreturn]] void reportRunFailure(const RunFailure& failure, SimHost& host);
 
 struct KeyedRunOptions {
-    std::uint64_t seed = 0;
+    std::uint32_t seed = 0;
     int threads = 1;            // at least one thread is used
     std::int64_t firstRun = 0;  // the runs are firstRun ... firstRun + runs - 1
     // The host's interrupt request; null: none.

@@ -3,9 +3,9 @@
 // a function of the seed and the run's index alone, so that a run's numbers do not depend on
 // which thread or process simulates it, nor on the runs before it.
 //
-// The generator is Philox4x64-10, counter based: block b of run r is
-// Philox4x64-10(counter {b, r, 0, 0}, key {seed, 0x44524F5641534D31}) and gives four 64-bit words,
-// used in order. A uniform number takes one word x and is (x >> 11) / 2^53; like the MATLAB
+// The generator is Philox2x64-10, counter based: block b of run r is
+// Philox2x64-10(counter {b, r}, key 0x44524F56 * 2^32 + seed) and gives two 64-bit words, used in
+// order. (Two-word blocks: a run starts on a fresh block, and short runs draw only a few words.) A uniform number takes one word x and is (x >> 11) / 2^53; like the MATLAB
 // stream's uniforms it lies strictly between 0 and 1 on the grid of 2^-53, so an exact 0 is
 // discarded and the next word used. Normal numbers come from these uniforms by the polar method
 // of host/classic/ClassicRandom.hpp.
@@ -19,14 +19,14 @@ namespace drova {
 
 class PhiloxStream {
 public:
-    // The second key word sets these streams apart from other uses of the generator.
-    static constexpr std::uint64_t KeyTag = 0x44524F5641534D31ull;
+    // The key's upper half sets these streams apart from other uses of the generator.
+    static constexpr std::uint64_t KeyTag = 0x44524F56ull << 32;
 
-    explicit PhiloxStream(std::uint64_t seed) : key_{{seed, KeyTag}} {}
+    explicit PhiloxStream(std::uint32_t seed) : key_{{KeyTag | seed}} {}
 
     // Moves to the start of run `run`'s substream.
     void startRun(std::uint64_t run) {
-        counter_ = {{0, run, 0, 0}};
+        counter_ = {{0, run}};
         next_ = Words;
     }
 
@@ -53,12 +53,12 @@ public:
     }
 
 private:
-    using Generator = r123::Philox4x64;
-    static constexpr unsigned Words = 4;
+    using Generator = r123::Philox2x64;
+    static constexpr unsigned Words = 2;
 
     Generator::key_type key_;
-    Generator::ctr_type counter_{{0, 0, 0, 0}};
-    Generator::ctr_type block_{{0, 0, 0, 0}};
+    Generator::ctr_type counter_{{0, 0}};
+    Generator::ctr_type block_{{0, 0}};
     unsigned next_ = Words;
 };
 

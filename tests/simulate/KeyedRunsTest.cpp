@@ -23,7 +23,7 @@ constexpr double Inf = std::numeric_limits<double>::infinity();
 // Substream r of a PhiloxStream as a host for the one-call simulation, whose failures throw.
 class StreamHost final : public SimHost {
 public:
-    explicit StreamHost(std::uint64_t seed) : stream(seed) {}
+    explicit StreamHost(std::uint32_t seed) : stream(seed) {}
     PhiloxStream stream;
     double uniform() override { return stream.uniform(); }
     double normal() override { return stream.normal(); }
@@ -63,7 +63,7 @@ SimModel repairable() {
 
 // The times of runs first ... first + runs - 1, each a call of its own on its substream.
 std::vector<double> oneByOne(std::int64_t first, std::int64_t runs, double horizon, const SimModel& m,
-                             std::uint64_t seed) {
+                             std::uint32_t seed) {
     std::vector<double> times;
     StreamHost host(seed);
     for (std::int64_t r = first; r < first + runs; ++r) {
@@ -73,7 +73,7 @@ std::vector<double> oneByOne(std::int64_t first, std::int64_t runs, double horiz
     return times;
 }
 
-KeyedRunsResult keyed(std::int64_t runs, double horizon, const SimModel& m, std::uint64_t seed, int threads,
+KeyedRunsResult keyed(std::int64_t runs, double horizon, const SimModel& m, std::uint32_t seed, int threads,
                       std::int64_t first = 0, const std::atomic<bool>* interrupt = nullptr) {
     KeyedRunOptions options;
     options.seed = seed;
@@ -86,18 +86,19 @@ KeyedRunsResult keyed(std::int64_t runs, double horizon, const SimModel& m, std:
 }  // namespace
 
 TEST(PhiloxStream, SubstreamsAreTheGeneratorsBlocksOfSeedAndRun) {
-    // Philox4x64-10 of counter {0, r, 0, 0} and key {7, KeyTag}, each word shifted to 53 bits.
+    // Philox2x64-10 of counter {b, r} and key 0x44524F56 * 2^32 + 7, each word shifted to 53 bits.
     PhiloxStream stream(7);
     stream.startRun(0);
-    EXPECT_EQ(stream.uniform(), 0.019118433357997455);
-    EXPECT_EQ(stream.uniform(), 0.24235689563318785);
-    EXPECT_EQ(stream.uniform(), 0.29514801420196524);
+    EXPECT_EQ(stream.uniform(), 0.052525787016245551);
+    EXPECT_EQ(stream.uniform(), 0.97383291467178978);
+    EXPECT_EQ(stream.uniform(), 0.94494523802485142);  // block 1
     stream.startRun(5);
-    EXPECT_EQ(stream.uniform(), 0.064570017769840726);
-    EXPECT_EQ(stream.uniform(), 0.29613580189465971);
+    EXPECT_EQ(stream.uniform(), 0.19208610823998051);
+    EXPECT_EQ(stream.uniform(), 0.17586357966075838);
+    EXPECT_EQ(stream.uniform(), 0.35575198960512955);
     stream.startRun(0);  // back to the start of run 0, whatever came before
-    EXPECT_EQ(stream.uniform(), 0.019118433357997455);
-    // Past the first block of four words.
+    EXPECT_EQ(stream.uniform(), 0.052525787016245551);
+    // Further blocks.
     for (int k = 0; k < 10; ++k) {
         double u = stream.uniform();
         ASSERT_GT(u, 0.0);
