@@ -1,7 +1,12 @@
 // Throughput of the GSMS simulator: 10^6 runs per iteration of three models,
-// reported as runs and timer events (transitions taken) per second.
+// reported as runs and timer events (transitions taken) per second, on the host's
+// generator (the module's one-thread MATLAB stream) and on keyed substreams with 1 and 2
+// threads. The floor is one MATLAB-style uniform and one logarithm per event; the keyed
+// benchmarks count the processor time of all their threads, so that their rates are per core,
+// and report their events per core-second as a share of the floor's ("of floor").
 
 #include "modules/sim/ClassicSimHost.hpp"
+#include "simulate/KeyedRuns.hpp"
 #include "simulate/SimulateGSMS.hpp"
 
 #include "host/classic/ClassicRandom.hpp"
@@ -9,6 +14,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <ctime>
 #include <limits>
 
 using namespace drova;
@@ -111,8 +117,68 @@ void BM_Logarithm(benchmark::State& state) {
     }
 }
 
+// One MATLAB-style uniform (two MT19937 words) and one logarithm, as one event.
+double floorEvents(std::int64_t events) {
+    MersenneTwisterSource source(0);
+    double sum = 0.0;
+    for (std::int64_t k = 0; k < events; ++k) sum += std::log(source.uniform());
+    return sum;
+}
+
+void BM_Floor(benchmark::State& state) {
+    constexpr std::int64_t Events = 1'000'000;
+    for (auto _ : state) benchmark::DoNotOptimize(floorEvents(Events));
+    state.counters["events/s"] =
+        benchmark::Counter(static_cast<double>(Events * state.iterations()), benchmark::Counter::kIsRate);
+}
+
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + 1e-9 * static_cast<double>(now.tv_nsec);
+}
+
+// The floor's events per second of processor time, measured once for the share the keyed
+// benchmarks report. Processor time, not wall time: the share stays meaningful on a machine
+// that other work keeps busy.
+double floorRate() {
+    static const double rate = [] {
+        constexpr std::int64_t Events = 20'000'000;
+        const double start = threadSeconds();
+        benchmark::DoNotOptimize(floorEvents(Events));
+        return static_cast<double>(Events) / (threadSeconds() - start);
+    }();
+    return rate;
+}
+
+void runKeyed(benchmark::State& state, const SimModel& model, double horizon) {
+    const double floor = floorRate();
+    KeyedRunOptions options;
+    options.threads = static_cast<int>(state.range(0));
+    std::int64_t runs = 0, events = 0;
+    for (auto _ : state) {
+        KeyedRunsResult result = simulateKeyedRuns(Runs, horizon, model, options);
+        benchmark::DoNotOptimize(result.times.data());
+        runs += Runs;
+        events += result.counts.transitionsTaken;
+    }
+    state.counters["runs/s"] = benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
+    state.counters["events/s"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
+    // Rates per second of processor time of all threads: per core.
+    state.counters["of floor"] = benchmark::Counter(static_cast<double>(events) / floor, benchmark::Counter::kIsRate);
+    state.counters["events/run"] = static_cast<double>(events) / static_cast<double>(runs);
+}
+
+void BM_KeyedSingleExponential(benchmark::State& state) { runKeyed(state, singleExponential(), NoHorizon); }
+void BM_KeyedInspectedWear(benchmark::State& state) { runKeyed(state, inspectedWear(), NoHorizon); }
+void BM_KeyedRepairablePair(benchmark::State& state) { runKeyed(state, repairablePair(), NoHorizon); }
+
 }  // namespace
 
+BENCHMARK(BM_Floor)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedSingleExponential)->Arg(1)->Arg(2)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedInspectedWear)->Arg(1)->Arg(2)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KeyedRepairablePair)->Arg(1)->Arg(2)->MeasureProcessCPUTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SingleExponential)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_InspectedWear)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RepairablePair)->Unit(benchmark::kMillisecond);

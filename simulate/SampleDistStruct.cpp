@@ -1,7 +1,6 @@
 #include "simulate/SampleDistStruct.hpp"
 
-#include <cmath>
-#include <limits>
+#include "simulate/SampleTimer.hpp"
 
 namespace drova {
 
@@ -10,40 +9,7 @@ double sampleDistribution(const SimDistribution& dist, SimHost& host) {
 }
 
 double sampleDistribution(const SimDistribution& dist, SimHost& host, const std::atomic<bool>& interrupt) {
-    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-    const std::vector<double>& p = dist.parameters;
-    const auto count = static_cast<std::int64_t>(p.size());
-    double value;
-    switch (dist.type) {
-    case DistType::Deg:
-        if (count != 1) host.parameterCount(dist.type, count);
-        value = p[0];
-        break;
-    case DistType::Exp: {
-        if (count != 1) host.parameterCount(dist.type, count);
-        double mean = 1.0 / p[0];
-        double u = host.uniform();
-        value = mean < 0.0 ? NaN : -mean * std::log(u);
-        break;
-    }
-    case DistType::Uni: {
-        checkedIndex(host, 1, 1, count, "dist.parameters");
-        checkedIndex(host, 2, 1, count, "dist.parameters");
-        double u = host.uniform();
-        value = (p[1] - p[0]) * u + p[0];
-        break;
-    }
-    default: {
-        checkedIndex(host, 1, 1, count, "dist.parameters");
-        checkedIndex(host, 2, 1, count, "dist.parameters");
-        double z = host.normal();
-        double x = p[1] < 0.0 ? NaN : p[1] * z + p[0];
-        value = std::exp(x);
-        break;
-    }
-    }
-    pollInterrupt(host, interrupt);
-    return value;
+    return detail::sampleTimer(dist, host, interrupt);
 }
 
 std::vector<double> sampleDistStruct(std::span<const SimDistribution> dists, SimHost& host) {

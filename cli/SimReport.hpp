@@ -1,0 +1,30 @@
+#pragma once
+// What drova sim writes: the first-passage times one per line or as CSV, and the summary of the
+// runs (simulate/RunStatistics.hpp) as text or as one JSON object.
+
+#include "simulate/RunStatistics.hpp"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace drova::cli {
+
+// How the numbers were drawn, as the summary names it.
+struct SimStreamDescription {
+    std::string stream;  // "matlab" or "philox"
+    std::uint32_t seed = 0;
+};
+
+// One line per time, "%.17g".
+std::string timesText(const std::vector<double>& times);
+// The header line "time", then one line per time, "%.17g".
+std::string timesCsv(const std::vector<double>& times);
+
+// The summary for people: one "name: value" line each, numbers to six significant digits.
+std::string summaryText(const RunSummary& summary, double horizon);
+// The summary as one JSON object on one line; numbers in full precision, null where there is no
+// value (and for an infinite horizon).
+std::string summaryJson(const RunSummary& summary, double horizon, const SimStreamDescription& stream);
+
+}  // namespace drova::cli
