@@ -84,7 +84,9 @@ public:
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
     void add(Term term) {
-        countProducedTerm();
+        const auto& coefficient = term.coefficient.backend().data();
+        countProducedTerm(
+            productionWeight(coefficient.numerator().backend().size() + coefficient.denominator().backend().size()));
         if (hasConstantShape(term)) {
             markConstantSlot();
             constantSum_ += term.coefficient;

@@ -9,9 +9,11 @@
 #include "host/LoadedModule.hpp"
 #include "modules/int/ExpolyIntegralObjects.hpp"
 
+#include <cstdint>
 #include <iostream>
 #include <iterator>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -51,22 +53,34 @@ ObjectArray integralArray(const std::vector<IntegralDescription>& descriptions) 
 
 std::string readAll(std::istream& in) { return std::string(std::istreambuf_iterator<char>(in), {}); }
 
-int runInt(const std::string& path) {
-    std::string text;
-    if (path == "-") {
-        text = readAll(std::cin);
-    } else {
-        std::ifstream in = openInputFile(path, std::ios::binary);
-        if (!in.is_open()) return reportFailure("Path to JSON file is invalid");
-        text = readAll(in);
-    }
+int runInt(const std::string& path, std::int64_t maxTerms) {
+    // What the command is doing, for a message when memory runs out.
+    const char* doing = "reading the JSON document";
     try {
+        std::string text;
+        if (path == "-") {
+            text = readAll(std::cin);
+        } else {
+            std::ifstream in = openInputFile(path, std::ios::binary);
+            if (!in.is_open()) return reportFailure("Path to JSON file is invalid");
+            text = readAll(in);
+        }
         const IntegralCallDescription call = readIntegralJson(text);
+        doing = "building the integral objects";
         std::vector<Array> inputs{integralArray(call.proper), integralArray(call.improper)};
+        if (maxTerms > 0) {
+            const ArrayFactory factory;
+            inputs.push_back(factory.createScalar("MaxTerms"));
+            inputs.push_back(factory.createScalar(maxTerms));
+        }
 
+        doing = "evaluating the integrals";
         LoadedModule drovaint(LoadedModule::defaultPath("Drovaint"));
         const std::vector<Array> outputs = drovaint.call(1, std::move(inputs));
+        doing = "printing the result";
         std::cout << std::string(StringArray(outputs.at(0))[0]) << '\n';
+    } catch (const std::bad_alloc&) {
+        return reportFailure(std::string("Out of memory while ") + doing);
     } catch (const std::exception& e) {
         return reportFailure(e.what());
     }
@@ -80,7 +94,12 @@ RegisteredCommand addIntCommand(CLI::App& app) {
     auto path = std::make_shared<std::string>();
     sub->add_option("FILE", *path, "JSON description of the ExpolyIntegral objects, or - for standard input")
         ->required();
-    return {sub, [path] { return runInt(*path); }};
+    auto maxTerms = std::make_shared<std::int64_t>(0);  // 0: the module's default
+    sub->add_option("--max-terms", *maxTerms,
+                    "most terms any expression of the integration may hold (default 500000); the integration may "
+                    "produce ten times as many")
+        ->check(CLI::PositiveNumber);
+    return {sub, [path, maxTerms] { return runInt(*path, *maxTerms); }};
 }
 
 }  // namespace drova::cli

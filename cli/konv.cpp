@@ -2,7 +2,10 @@
 //
 //     drova konv MODEL --path T1,T2,... --dest D1,D2,...
 //     drova konv MODEL --time-bound X --threshold Y [--collect]
+//
+// with --max-terms N in either form: the module's "MaxTerms" option.
 
+#include "algebra/MessageText.hpp"
 #include "cli/Commands.hpp"
 #include "host/LoadedModule.hpp"
 #include "host/Sym.hpp"
@@ -12,8 +15,9 @@
 #include <cstdint>
 #include <iostream>
 #include <memory>
+#include <new>
 #include <optional>
-#include <regex>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -28,6 +32,7 @@ struct KonvOptions {
     std::string timeBound;
     double threshold = 0;
     bool collect = false;
+    std::int64_t maxTerms = 0;  // 0: the module's default
     // Which options were given.
     CLI::Option* pathOption = nullptr;
     CLI::Option* destinationsOption = nullptr;
@@ -53,22 +58,38 @@ std::optional<std::vector<std::int64_t>> parseNumbers(const std::string& text) {
     }
 }
 
-// An integer, a fraction p/q or a decimal such as -2.75, read exactly.
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of the run of digits at the start of `text`.
+std::size_t digitRun(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && isDigit(text[n])) ++n;
+    return n;
+}
+
+bool allDigits(std::string_view text) { return !text.empty() && digitRun(text) == text.size(); }
+
+// An integer, a fraction p/q or a decimal such as -2.75, read exactly. The text is scanned
+// in one pass: its length is the user's to choose, so no backtracking matcher reads it.
 std::optional<Rational> parseTimeBound(const std::string& text) {
-    static const std::regex fraction(R"(-?[0-9]+(/[0-9]+)?)");
-    static const std::regex decimal(R"((-?)([0-9]*)\.([0-9]+))");
-    std::smatch parts;
-    if (std::regex_match(text, fraction)) {
+    std::string_view rest = text;
+    const bool negative = !rest.empty() && rest.front() == '-';
+    if (negative) rest.remove_prefix(1);
+    const std::size_t whole = digitRun(rest);
+    const std::string_view after = rest.substr(whole);
+    if (whole > 0 && (after.empty() || (after.front() == '/' && allDigits(after.substr(1))))) {
         try {
             return parseRational(text);
         } catch (const std::exception&) {
             return std::nullopt;  // a zero denominator
         }
     }
-    if (!std::regex_match(text, parts, decimal)) return std::nullopt;
+    if (after.empty() || after.front() != '.' || !allDigits(after.substr(1))) return std::nullopt;
     // 2.75 is 275/100; parseRational reads "0275" as decimal.
-    const std::string scale = "1" + std::string(static_cast<std::size_t>(parts[3].length()), '0');
-    return parseRational(parts[1].str() + parts[2].str() + parts[3].str() + "/" + scale);
+    const std::string_view fraction = after.substr(1);
+    const std::string scale = "1" + std::string(fraction.size(), '0');
+    return parseRational((negative ? "-" : "") + std::string(rest.substr(0, whole)) + std::string(fraction) + "/" +
+                         scale);
 }
 
 int usageError(const std::string& message) {
@@ -92,16 +113,20 @@ int runKonv(const KonvOptions& options) {
         if (!hasPath || !hasDestinations) return usageError("--path and --dest go together");
         for (const std::string* list : {&options.path, &options.destinations}) {
             const auto numbers = parseNumbers(*list);
-            if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + *list);
+            if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + messageText(*list));
             inputs.push_back(factory.createArray<std::int64_t>({1, numbers->size()}, *numbers));
         }
     } else {
         if (!hasTimeBound || !hasThreshold) return usageError("--time-bound and --threshold go together");
         const std::optional<Rational> timeBound = parseTimeBound(options.timeBound);
-        if (!timeBound) return usageError("Not an integer, fraction or decimal: " + options.timeBound);
+        if (!timeBound) return usageError("Not an integer, fraction or decimal: " + messageText(options.timeBound));
         inputs.push_back(createSymScalar(*timeBound));
         inputs.push_back(factory.createScalar(options.threshold));
         inputs.push_back(factory.createScalar(options.collect));
+    }
+    if (options.maxTerms > 0) {
+        inputs.push_back(factory.createScalar("MaxTerms"));
+        inputs.push_back(factory.createScalar(options.maxTerms));
     }
 
     try {
@@ -109,6 +134,9 @@ int runKonv(const KonvOptions& options) {
         const std::vector<matlab::data::Array> outputs = konv.call(1, std::move(inputs));
         const std::string text = matlab::data::StringArray(outputs.at(0))[0];
         std::cout << text << '\n';
+    } catch (const std::bad_alloc&) {
+        return reportFailure(pathVariant ? "Out of memory while computing the expression of the path"
+                                         : "Out of memory while computing the kernel matrix");
     } catch (const std::exception& e) {
         return reportFailure(e.what());
     }
@@ -132,6 +160,10 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     options->thresholdOption =
         sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    sub->add_option("--max-terms", options->maxTerms,
+                    "most terms any expression of the computation may hold (default 500000); the computation may "
+                    "produce ten times as many")
+        ->check(CLI::PositiveNumber);
     return {sub, [options] { return runKonv(*options); }};
 }
 

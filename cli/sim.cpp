@@ -26,6 +26,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -40,7 +41,11 @@ namespace md = matlab::data;
 SimModel readModel(const std::string& path) {
     std::ifstream in = openInputFile(path, std::ios::binary);
     if (!in.is_open()) throw std::runtime_error("Cannot open the model file " + path);
-    if (std::filesystem::path(path).extension() == ".gsms") return simModelOf(readGsms(in));
+    if (std::filesystem::path(path).extension() == ".gsms") {
+        GsmsNameLines lines;
+        const Gsms model = readGsms(in, &lines);
+        return simModelOf(model, &lines);
+    }
     return readSimModelJson(in);
 }
 
@@ -73,10 +78,19 @@ std::string withIdentifier(const std::string& message, const std::string& identi
 }
 
 int runSim(const std::string& modelPath, std::int64_t runs, double horizon, std::uint32_t seed) {
+    // What the command is doing, for a message when memory runs out.
+    const char* doing = "reading the model";
     try {
-        const md::Array gsms = sim::hostValueOf(readModel(modelPath));
+        SimModel model = readModel(modelPath);
+        doing = "passing the model to the simulator";
+        const md::Array gsms = sim::hostValueOf(model);
         classicSeedGenerator(seed);
-        printTimes(simulate(runs, horizon, gsms));
+        doing = "simulating";
+        const std::vector<double> times = simulate(runs, horizon, gsms);
+        doing = "printing the times";
+        printTimes(times);
+    } catch (const std::bad_alloc&) {
+        return reportFailure(std::string("Out of memory while ") + doing);
     } catch (const ClassicError& e) {
         return reportFailure(withIdentifier(e.what(), e.identifier()));
     } catch (const HostError& e) {

@@ -1,12 +1,14 @@
 #include "formats/SimModelJson.hpp"
 
 #include "formats/JsonError.hpp"
+#include "formats/JsonLimits.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -140,9 +142,12 @@ private:
 SimModel readSimModelJson(std::istream& in) {
     json document;
     try {
-        document = json::parse(in);
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        document = parseJsonWithinLimits(text, JsonPathStyle{"gsms", "gsms", true, ""});
     } catch (const json::parse_error& e) {
         throw ModelError("Could not read the JSON model: " + jsonErrorText(e));
+    } catch (const JsonLimitError& e) {
+        throw ModelError(e.what());
     }
     return JsonModelReader::read(document);
 }
