@@ -78,15 +78,17 @@ inline void countProducedTerm(std::uint64_t weight = 1) {
     if (term_budget::produced > term_budget::producedLimit) throw TermLimitExceeded(term_budget::limit, true);
 }
 
-// What a term of a coefficient with numerator and denominator of `limbs` 64-bit words together
-// costs to produce, in terms of short coefficients: its arithmetic (the greatest common divisors
-// above all) takes time quadratic in its length, so a term of short numbers (up to 7 words, about
-// 130 decimal digits) counts once, and one of 50 words (900 digits) 40 times. Without the weight,
-// a computation of few terms with long numbers, such as a power of 1 - exp(-t) in thousands of
-// steps, could run for hours within its count.
-inline std::uint64_t productionWeight(std::size_t limbs) {
+// What a term costs to produce, in terms of a short one, given the 64-bit words of its
+// coefficient's numerator and denominator together and the number of its factors: arithmetic on
+// long numbers (the greatest common divisors above all) takes time quadratic in their length, and
+// every factor is multiplied, hashed and compared. A term of short numbers (up to 3 words, about 55
+// decimal digits) and fewer than 4 factors counts once; one of 16 words (300 digits) 17 times, one
+// of 40 factors 11 times. Without the weight, a computation of few but heavy terms, such as a
+// power of 1 - exp(-t) over thousands of steps or a long path whose terms carry dozens of
+// variables, could run for hours within its count.
+inline std::uint64_t productionWeight(std::size_t limbs, std::size_t factors) {
     const std::uint64_t wide = limbs;
-    return 1 + wide * wide / 64;
+    return 1 + wide * wide / 16 + factors / 4;
 }
 
 }  // namespace drova

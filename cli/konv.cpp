@@ -17,6 +17,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <stdexcept>
 #include <string_view>
 #include <string>
 #include <vector>
@@ -70,7 +71,8 @@ std::size_t digitRun(std::string_view text) {
 bool allDigits(std::string_view text) { return !text.empty() && digitRun(text) == text.size(); }
 
 // An integer, a fraction p/q or a decimal such as -2.75, read exactly. The text is scanned
-// in one pass: its length is the user's to choose, so no backtracking matcher reads it.
+// in one pass: its length is the user's to choose, so no backtracking matcher reads it. A number
+// of more digits than parseRational reads throws its std::invalid_argument.
 std::optional<Rational> parseTimeBound(const std::string& text) {
     std::string_view rest = text;
     const bool negative = !rest.empty() && rest.front() == '-';
@@ -80,7 +82,7 @@ std::optional<Rational> parseTimeBound(const std::string& text) {
     if (whole > 0 && (after.empty() || (after.front() == '/' && allDigits(after.substr(1))))) {
         try {
             return parseRational(text);
-        } catch (const std::exception&) {
+        } catch (const std::overflow_error&) {
             return std::nullopt;  // a zero denominator
         }
     }
@@ -118,7 +120,12 @@ int runKonv(const KonvOptions& options) {
         }
     } else {
         if (!hasTimeBound || !hasThreshold) return usageError("--time-bound and --threshold go together");
-        const std::optional<Rational> timeBound = parseTimeBound(options.timeBound);
+        std::optional<Rational> timeBound;
+        try {
+            timeBound = parseTimeBound(options.timeBound);
+        } catch (const std::invalid_argument& e) {
+            return reportFailure(e.what());  // more digits than are read
+        }
         if (!timeBound) return usageError("Not an integer, fraction or decimal: " + messageText(options.timeBound));
         inputs.push_back(createSymScalar(*timeBound));
         inputs.push_back(factory.createScalar(options.threshold));

@@ -76,9 +76,11 @@ private:
         if (!value.is_object()) fail(path, "an object with the keys " + list);
         for (const char* key : keys)
             if (!value.contains(key)) fail(path, "the key " + std::string(key) + " (the keys are " + list + ")");
-        for (const auto& [key, item] : value.items())
+        for (const auto& entry : value.items()) {
+            const std::string& key = entry.key();
             if (std::find_if(keys.begin(), keys.end(), [&](const char* k) { return key == k; }) == keys.end())
                 throw ModelError(path + "." + key + ": unexpected key (expected only " + list + ")");
+        }
     }
 
     template <class Each>

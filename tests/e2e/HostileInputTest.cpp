@@ -48,9 +48,11 @@ private:
 // starts its one timer afresh, so every state is a state of the SMS.
 std::string chainModel(std::size_t states) {
     std::string text = "chain\n" + std::to_string(states) + "\n";
-    for (std::size_t i = 0; i + 1 < states; ++i) text += "S" + std::to_string(i) + " 0\n0\n0 1\n";
-    text += "S" + std::to_string(states - 1) + " 1\n\n\n0\n1\nExp\n1 1\n" + std::to_string(states - 1) + "\n";
-    for (std::size_t i = 0; i + 1 < states; ++i) text += std::to_string(i) + " 0\n1\n" + std::to_string(i + 1) + " 1 1\n0\n";
+    for (std::size_t i = 0; i + 1 < states; ++i) text.append("S").append(std::to_string(i)).append(" 0\n0\n0 1\n");
+    text.append("S").append(std::to_string(states - 1)).append(" 1\n\n\n0\n1\nExp\n1 1\n");
+    text.append(std::to_string(states - 1)).append("\n");
+    for (std::size_t i = 0; i + 1 < states; ++i)
+        text.append(std::to_string(i)).append(" 0\n1\n").append(std::to_string(i + 1)).append(" 1 1\n0\n");
     return text;
 }
 
@@ -71,18 +73,23 @@ const std::string TermLimitAdvice =
 }  // namespace
 
 TEST(HostileInput, NumbersOfAHundredThousandDigits) {
-    // A time bound this long is read exactly; the answer is the kernel (no path is cut off).
-    DrovaRun run = runDrovaLimited({"konv", Machine, "--time-bound", Digits, "--threshold", "0"});
+    const std::string tooLong =
+        "The number \"11111111111111111111...\" has 100000 digits, more than the limit of 10000";
+    expectFailure(runDrovaLimited({"konv", Machine, "--time-bound", Digits, "--threshold", "0"}), tooLong);
+    expectFailure(runDrovaLimited({"konv", Machine, "--time-bound", "0." + Digits, "--threshold", "0"}),
+                  "The number \"01111111111111111111...\" has 100001 digits, more than the limit of 10000");
+    DrovaRun run = runDrovaLimited({"konv", Machine, "--time-bound", Digits + "x", "--threshold", "0"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.substr(0, 48), "Not an integer, fraction or decimal: 111111111111");
+    EXPECT_LT(run.err.size(), 400u);
+    // Ten thousand digits are still read.
+    run = runDrovaLimited({"konv", Machine, "--time-bound", std::string(10000, '9'), "--threshold", "0"});
     EXPECT_EQ(run.status, 0) << run.lastErrLine();
     EXPECT_EQ(run.out, "[0 1-1*exp(-1/sym(100)*t) \n1*heaviside(t-5) 0 \n]\n");
-    run = runDrovaLimited({"konv", Machine, "--time-bound", Digits + "x", "--threshold", "0"});
-    EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.substr(0, 48), "Not an integer, fraction or decimal: 1111111111");
-    EXPECT_LT(run.err.size(), 400u);
 
-    run = runDrovaLimited({"int", "-"}, R"({"proper": [)" + integral("Exp(" + Digits + ")") + "]}");
-    EXPECT_EQ(run.status, 0) << run.lastErrLine();
-    EXPECT_EQ(run.out, "1-1*exp(-" + Digits + "*t)\n");
+    expectFailure(runDrovaLimited({"int", "-"}, R"({"proper": [)" + integral("Exp(" + Digits + ")") + "]}"), tooLong);
+    expectFailure(runDrovaLimited({"int", "-"}, R"({"proper": [)" + integral("Exp(1/" + Digits + ")") + "]}"),
+                  tooLong);
 
     // JSON numbers are doubles: beyond their range the number is named by its key path.
     run = runDrovaLimited({"int", "-"}, R"({"proper": [{"Distribution": {"DistributionType": "Exp",
@@ -108,6 +115,11 @@ TEST(HostileInput, DeepNestingIsRefusedWithItsPath) {
     const TemporaryFile document(".json", R"({"Name": )" + nested + "}");
     expectFailure(runDrovaLimited({"sim", document.path(), "--runs", "1", "--horizon", "1"}),
                   "gsms.Name(1)(1)(1)(1)(1)(1)(1)(1)(1)(1)(1)..." + deep);
+    const TemporaryFile overflow(".json", R"({"Name": "m", "States": [{"Name": "Up", "DownState": false,
+        "Transitions": [1, 1e400]}]})");
+    expectFailure(runDrovaLimited({"sim", overflow.path(), "--runs", "1", "--horizon", "1"}),
+                  "gsms.States(1).Transitions(2): the number 1e400 (5 characters) is beyond the range of JSON "
+                  "numbers");
 }
 
 TEST(HostileInput, LongPathsAndCostlyComputationsEndAtTheirLimits) {
@@ -119,7 +131,8 @@ TEST(HostileInput, LongPathsAndCostlyComputationsEndAtTheirLimits) {
                   "The computation produced more than 5000000 terms (10 times the limit of 500000 terms)" +
                       TermLimitAdvice);
     expectFailure(
-        runDrovaLimited({"konv", SelfLoop, "--path", "1," + repeated("2", 20), "--dest", repeated("1", 21)}),
+        runDrovaLimited({"konv", SelfLoop, "--path", repeated("1", 1).append(",").append(repeated("2", 20)),
+                         "--dest", repeated("1", 21)}),
         "The computation produced more than 5000000 terms (10 times the limit of 500000 terms)" + TermLimitAdvice);
 
     std::string objects;
