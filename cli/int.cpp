@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <iterator>
 #include <memory>
 #include <new>
@@ -98,7 +99,7 @@ RegisteredCommand addIntCommand(CLI::App& app) {
     sub->add_option("--max-terms", *maxTerms,
                     "most terms any expression of the integration may hold (default 500000); the integration may "
                     "produce ten times as many")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
     return {sub, [path, maxTerms] { return runInt(*path, *maxTerms); }};
 }
 

@@ -14,6 +14,7 @@
 #include <charconv>
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <memory>
 #include <new>
 #include <optional>
@@ -170,7 +171,7 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     sub->add_option("--max-terms", options->maxTerms,
                     "most terms any expression of the computation may hold (default 500000); the computation may "
                     "produce ten times as many")
-        ->check(CLI::PositiveNumber);
+        ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
     return {sub, [options] { return runKonv(*options); }};
 }
 

@@ -143,23 +143,28 @@ TEST(HostileInput, LongPathsAndCostlyComputationsEndAtTheirLimits) {
 }
 
 TEST(HostileInput, TheTermLimitIsAnOption) {
-    // (1 - exp(-t))^3 has four terms: within a limit of 4, past a limit of 3.
+    // (1 - exp(-t))^3: its integrals produce fewer than 80 terms, but more than 60.
     const std::string cube = R"({"proper": [)" + repeated(integral("Exp(1)"), 3) + "]}";
-    DrovaRun run = runDrovaLimited({"int", "-", "--max-terms", "4"}, cube);
+    const DrovaRun unlimited = runDrovaLimited({"int", "-"}, cube);
+    EXPECT_EQ(unlimited.status, 0) << unlimited.err;
+    EXPECT_EQ(unlimited.out, "-1*exp(-3*t)+3*exp(-2*t)+1-3*exp(-1*t)\n");
+    DrovaRun run = runDrovaLimited({"int", "-", "--max-terms", "8"}, cube);
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(run.out, "1-3*exp(-1*t)+3*exp(-2*t)-1*exp(-3*t)\n");
-    expectFailure(runDrovaLimited({"int", "-", "--max-terms", "3"}, cube),
-                  "An expression grew past the limit of 3 terms; give fewer integrals, or integrals over fewer "
-                  "variables, or a higher term limit");
+    EXPECT_EQ(run.out, unlimited.out);
+    expectFailure(runDrovaLimited({"int", "-", "--max-terms", "6"}, cube),
+                  "The computation produced more than 60 terms (10 times the limit of 6 terms); give fewer integrals, "
+                  "or integrals over fewer variables, or a higher term limit");
 
     expectFailure(runDrovaLimited({"konv", Machine, "--time-bound", "0", "--threshold", "0", "--max-terms", "3"}),
                   "The kernel of 2 states would have 4 entries, more than the limit of 3 terms");
-    run = runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "2"});
+    run = runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "4"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "-1*exp(1/sym(20))*exp(-1/sym(100)*t)*heaviside(t-5)+1*heaviside(t-5)\n");
-    expectFailure(runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "1"}),
-                  "An expression grew past the limit of 1 terms" + TermLimitAdvice);
-    EXPECT_EQ(runDrovaLimited({"konv", Machine, "--path", "1", "--dest", "1", "--max-terms", "0"}).status, 2);
+    expectFailure(runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "3"}),
+                  "The computation produced more than 30 terms (10 times the limit of 3 terms)" + TermLimitAdvice);
+    run = runDrovaLimited({"konv", Machine, "--path", "1", "--dest", "1", "--max-terms", "0"});
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.err.substr(0, 59), "--max-terms: Value 0 not in range 1 to 9223372036854775807");
 }
 
 TEST(HostileInput, HugeModels) {
