@@ -80,7 +80,7 @@ TEST(HostileInput, NumbersOfAHundredThousandDigits) {
                   "The number \"01111111111111111111...\" has 100001 digits, more than the limit of 10000");
     DrovaRun run = runDrovaLimited({"konv", Machine, "--time-bound", Digits + "x", "--threshold", "0"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.substr(0, 48), "Not an integer, fraction or decimal: 111111111111");
+    EXPECT_EQ(run.err.substr(0, 48), "Not an integer, fraction or decimal: 11111111111");
     EXPECT_LT(run.err.size(), 400u);
     // Ten thousand digits are still read.
     run = runDrovaLimited({"konv", Machine, "--time-bound", std::string(10000, '9'), "--threshold", "0"});
@@ -110,7 +110,7 @@ TEST(HostileInput, DeepNestingIsRefusedWithItsPath) {
     const std::string hundred = std::string(99, '[') + std::string(99, ']');
     expectFailure(runDrovaLimited({"int", "-"}, R"({"proper": )" + hundred + "}"),
                   "proper[0]: expected an object {\"Distribution\": ..., \"Vars\": ..., \"Var\": ..., \"A\": ..., "
-                  "\"B\": ...}, found [[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[[...");
+                  "\"B\": ...}, found " + std::string(57, '[') + "...");
 
     const TemporaryFile document(".json", R"({"Name": )" + nested + "}");
     expectFailure(runDrovaLimited({"sim", document.path(), "--runs", "1", "--horizon", "1"}),
@@ -164,7 +164,7 @@ TEST(HostileInput, TheTermLimitIsAnOption) {
                   "The computation produced more than 30 terms (10 times the limit of 3 terms)" + TermLimitAdvice);
     run = runDrovaLimited({"konv", Machine, "--path", "1", "--dest", "1", "--max-terms", "0"});
     EXPECT_EQ(run.status, 2);
-    EXPECT_EQ(run.err.substr(0, 59), "--max-terms: Value 0 not in range 1 to 9223372036854775807");
+    EXPECT_EQ(run.err.substr(0, 59), "--max-terms: Value 0 not in range 1 to 9223372036854775807\n");
 }
 
 TEST(HostileInput, HugeModels) {
