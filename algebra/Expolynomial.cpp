@@ -59,6 +59,16 @@ bool hasConstantShape(const Term& term) {
     return isZeroValue(term.exponentConstant) && term.exponentials.empty() && term.powers.empty() && term.heavisides.empty();
 }
 
+// What producing `term` costs, in terms of a short one (see productionWeight): the words of its
+// coefficient and the factors of the term, each heaviside's variables included.
+std::uint64_t termWeight(const Term& term) {
+    const auto& coefficient = term.coefficient.backend().data();
+    std::size_t factors = term.exponentials.size() + term.powers.size();
+    for (const LinearForm& heaviside : term.heavisides) factors += 1 + heaviside.variables.size();
+    return productionWeight(coefficient.numerator().backend().size() + coefficient.denominator().backend().size(),
+                            factors);
+}
+
 // The pairwise like-term merge, computed in one pass over the terms in order.
 //
 // Followed slot by slot, the pairwise merge works out as follows. A term of non-constant shape is
@@ -84,7 +94,7 @@ public:
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
     void add(Term term) {
-        countProducedTerm();
+        countProducedTerm(termWeight(term));
         if (hasConstantShape(term)) {
             markConstantSlot();
             constantSum_ += term.coefficient;

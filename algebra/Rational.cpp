@@ -2,7 +2,10 @@
 
 #include "algebra/MessageText.hpp"
 
+#include <algorithm>
+#include <cstdint>
 #include <stdexcept>
+#include <string>
 
 namespace drova {
 
@@ -10,6 +13,11 @@ const Rational RationalZero{0};
 const Rational RationalOne{1};
 
 namespace {
+
+// The most digits read in a numerator or a denominator: far more than any model or integral
+// needs, and few enough that the arithmetic on such numbers stays quick. More throw
+// std::invalid_argument "The number \"1111...\" has N digits, more than the limit of 10000".
+constexpr std::size_t MaxRationalDigits = 10000;
 
 [[noreturn]] void throwUnparsable(std::string_view text) {
     throw std::runtime_error("Could not parse the string \"" + messageText(text) +
@@ -26,10 +34,24 @@ bool allDigits(std::string_view s) {
 }
 
 // Builds the integer from decimal digits only; Boost's own text construction would read
-// a leading 0 as octal and 0x as hexadecimal.
+// a leading 0 as octal and 0x as hexadecimal. Eighteen digits at a time.
 BigInt decimalDigits(std::string_view digits) {
+    if (digits.size() > MaxRationalDigits)
+        throw std::invalid_argument("The number \"" + messageText(digits, 20) + "\" has " +
+                                    std::to_string(digits.size()) + " digits, more than the limit of " +
+                                    std::to_string(MaxRationalDigits));
     BigInt value = 0;
-    for (char c : digits) value = value * 10 + (c - '0');
+    std::size_t at = 0;
+    while (at < digits.size()) {
+        const std::size_t count = std::min<std::size_t>(18, digits.size() - at);
+        std::uint64_t chunk = 0;
+        std::uint64_t scale = 1;
+        for (std::size_t i = 0; i < count; ++i, ++at) {
+            chunk = chunk * 10 + static_cast<std::uint64_t>(digits[at] - '0');
+            scale *= 10;
+        }
+        value = value * scale + chunk;
+    }
     return value;
 }
 

@@ -25,7 +25,8 @@ namespace drova {
 // many variables and large numbers (a kilobyte or more each), so an expression of this size can
 // take a GB or two.
 inline constexpr std::size_t DefaultTermLimit = 500'000;
-// The produced terms allowed per term of the limit: the default allows 5e6 produced terms, which
+// The produced terms allowed per term of the limit (a term of long numbers counting several times,
+// see productionWeight): the default allows 5e6 produced terms, which
 // takes from a few seconds to half a minute depending on the size of the terms (the largest
 // kernel we benchmark, 32 redundant units with uniform repair, produces 3e6 in 4 s).
 inline constexpr std::uint64_t ProducedTermsPerLimitTerm = 10;
@@ -70,10 +71,24 @@ inline void requireWithinTermLimit(std::size_t terms) {
     if (terms > term_budget::limit) throw TermLimitExceeded(term_budget::limit, false);
 }
 
-// Counts one produced term; throws TermLimitExceeded once the computation has produced too many.
-inline void countProducedTerm() {
-    if (++term_budget::produced > term_budget::producedLimit)
-        throw TermLimitExceeded(term_budget::limit, true);
+// Counts one produced term of `weight` (see productionWeight); throws TermLimitExceeded once the
+// computation has produced too many.
+inline void countProducedTerm(std::uint64_t weight = 1) {
+    term_budget::produced += weight;
+    if (term_budget::produced > term_budget::producedLimit) throw TermLimitExceeded(term_budget::limit, true);
+}
+
+// What a term costs to produce, in terms of a short one, given the 64-bit words of its
+// coefficient's numerator and denominator together and the number of its factors: arithmetic on
+// long numbers (the greatest common divisors above all) takes time quadratic in their length, and
+// every factor is multiplied, hashed and compared. A term of short numbers (up to 3 words, about 55
+// decimal digits) and fewer than 4 factors counts once; one of 16 words (300 digits) 17 times, one
+// of 40 factors 11 times. Without the weight, a computation of few but heavy terms, such as a
+// power of 1 - exp(-t) over thousands of steps or a long path whose terms carry dozens of
+// variables, could run for hours within its count.
+inline std::uint64_t productionWeight(std::size_t limbs, std::size_t factors) {
+    const std::uint64_t wide = limbs;
+    return 1 + wide * wide / 16 + factors / 4;
 }
 
 }  // namespace drova

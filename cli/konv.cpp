@@ -2,7 +2,10 @@
 //
 //     drova konv MODEL --path T1,T2,... --dest D1,D2,...
 //     drova konv MODEL --time-bound X --threshold Y [--collect]
+//
+// with --max-terms N in either form: the module's "MaxTerms" option.
 
+#include "algebra/MessageText.hpp"
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
 #include "gsms/ReadGsms.hpp"
@@ -13,9 +16,12 @@
 #include <charconv>
 #include <cstdint>
 #include <iostream>
+#include <limits>
 #include <memory>
+#include <new>
 #include <optional>
-#include <regex>
+#include <stdexcept>
+#include <string_view>
 #include <string>
 #include <vector>
 
@@ -30,6 +36,7 @@ struct KonvOptions {
     std::string timeBound;
     double threshold = 0;
     bool collect = false;
+    std::int64_t maxTerms = 0;  // 0: the module's default
     // Which options were given.
     CLI::Option* pathOption = nullptr;
     CLI::Option* destinationsOption = nullptr;
@@ -55,22 +62,39 @@ std::optional<std::vector<std::int64_t>> parseNumbers(const std::string& text) {
     }
 }
 
-// An integer, a fraction p/q or a decimal such as -2.75, read exactly.
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The length of the run of digits at the start of `text`.
+std::size_t digitRun(std::string_view text) {
+    std::size_t n = 0;
+    while (n < text.size() && isDigit(text[n])) ++n;
+    return n;
+}
+
+bool allDigits(std::string_view text) { return !text.empty() && digitRun(text) == text.size(); }
+
+// An integer, a fraction p/q or a decimal such as -2.75, read exactly. The text is scanned
+// in one pass: its length is the user's to choose, so no backtracking matcher reads it. A number
+// of more digits than parseRational reads throws its std::invalid_argument.
 std::optional<Rational> parseTimeBound(const std::string& text) {
-    static const std::regex fraction(R"(-?[0-9]+(/[0-9]+)?)");
-    static const std::regex decimal(R"((-?)([0-9]*)\.([0-9]+))");
-    std::smatch parts;
-    if (std::regex_match(text, fraction)) {
+    std::string_view rest = text;
+    const bool negative = !rest.empty() && rest.front() == '-';
+    if (negative) rest.remove_prefix(1);
+    const std::size_t whole = digitRun(rest);
+    const std::string_view after = rest.substr(whole);
+    if (whole > 0 && (after.empty() || (after.front() == '/' && allDigits(after.substr(1))))) {
         try {
             return parseRational(text);
-        } catch (const std::exception&) {
+        } catch (const std::overflow_error&) {
             return std::nullopt;  // a zero denominator
         }
     }
-    if (!std::regex_match(text, parts, decimal)) return std::nullopt;
+    if (after.empty() || after.front() != '.' || !allDigits(after.substr(1))) return std::nullopt;
     // 2.75 is 275/100; parseRational reads "0275" as decimal.
-    const std::string scale = "1" + std::string(static_cast<std::size_t>(parts[3].length()), '0');
-    return parseRational(parts[1].str() + parts[2].str() + parts[3].str() + "/" + scale);
+    const std::string_view fraction = after.substr(1);
+    const std::string scale = "1" + std::string(fraction.size(), '0');
+    return parseRational((negative ? "-" : "") + std::string(rest.substr(0, whole)) + std::string(fraction) + "/" +
+                         scale);
 }
 
 int usageError(const std::string& message) {
@@ -128,7 +152,7 @@ int runKonv(const KonvOptions& options) {
         std::vector<std::vector<std::int64_t>> lists;
         for (const std::string* list : {&options.path, &options.destinations}) {
             const auto numbers = parseNumbers(*list);
-            if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + *list);
+            if (!numbers) return usageError("Not a comma-separated list of 64-bit integers: " + messageText(*list));
             inputs.push_back(factory.createArray<std::int64_t>({1, numbers->size()}, *numbers));
             lists.push_back(*numbers);
         }
@@ -140,12 +164,21 @@ int runKonv(const KonvOptions& options) {
         if (const auto mistake = pathMistake(options.model, lists[0], lists[1])) return reportFailure(*mistake);
     } else {
         if (!hasTimeBound || !hasThreshold) return usageError("--time-bound and --threshold go together");
-        const std::optional<Rational> timeBound = parseTimeBound(options.timeBound);
-        if (!timeBound) return usageError("Not an integer, fraction or decimal: " + options.timeBound);
+        std::optional<Rational> timeBound;
+        try {
+            timeBound = parseTimeBound(options.timeBound);
+        } catch (const std::invalid_argument& e) {
+            return reportFailure(e.what());  // more digits than are read
+        }
+        if (!timeBound) return usageError("Not an integer, fraction or decimal: " + messageText(options.timeBound));
         inputs.push_back(createSymScalar(*timeBound));
         inputs.push_back(factory.createScalar(options.threshold));
         inputs.push_back(factory.createScalar(options.collect));
         if (!openInputFile(options.model).is_open()) return reportFailure(cannotOpenMessage(options.model));
+    }
+    if (options.maxTerms > 0) {
+        inputs.push_back(factory.createScalar("MaxTerms"));
+        inputs.push_back(factory.createScalar(options.maxTerms));
     }
 
     try {
@@ -153,6 +186,9 @@ int runKonv(const KonvOptions& options) {
         const std::vector<matlab::data::Array> outputs = konv.call(1, std::move(inputs));
         const std::string text = matlab::data::StringArray(outputs.at(0))[0];
         std::cout << text << '\n';
+    } catch (const std::bad_alloc&) {
+        return reportFailure(pathVariant ? "Out of memory while computing the expression of the path"
+                                         : "Out of memory while computing the kernel matrix");
     } catch (const std::exception& e) {
         return reportFailure(e.what());
     }
@@ -176,6 +212,10 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     options->thresholdOption =
         sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    sub->add_option("--max-terms", options->maxTerms,
+                    "most terms any expression of the computation may hold (default 500000); the computation may "
+                    "produce ten times as many")
+        ->check(CLI::Range(std::int64_t{1}, std::numeric_limits<std::int64_t>::max()));
     sub->footer("Forms:\n"
                 "  drova konv MODEL --path T1,T2,... --dest D1,D2,...                 one path's expression\n"
                 "  drova konv MODEL --time-bound X --threshold Y [--collect]          the SMS kernel matrix\n\n"

@@ -64,7 +64,11 @@ namespace md = matlab::data;
 SimModel readModel(const std::string& path) {
     std::ifstream in = openInputFile(path, std::ios::binary);
     if (!in.is_open()) throw std::runtime_error(cannotOpenMessage(path));
-    if (std::filesystem::path(path).extension() == ".gsms") return simModelOf(readGsms(in));
+    if (std::filesystem::path(path).extension() == ".gsms") {
+        GsmsNameLines lines;
+        const Gsms model = readGsms(in, &lines);
+        return simModelOf(model, &lines);
+    }
     return readSimModelJson(in);
 }
 
@@ -175,9 +179,13 @@ int runSim(const SimRequest& request) {
 #else
     auto fail = [](const std::string& message) { return reportFailure(message); };
 #endif
+    // What the command is doing, for a message when memory runs out.
+    const char* doing = "reading the model";
     try {
         const SimModel model = readModel(request.model);
+        doing = "passing the model to the simulator";
         const md::Array gsms = sim::hostValueOf(model);
+        doing = "simulating";
         std::vector<double> times;
         if (!request.philox) {
             classicSeedGenerator(request.seed);
@@ -191,7 +199,10 @@ int runSim(const SimRequest& request) {
 #ifdef DROVA_MPI
         if (!session.root()) return 0;
 #endif
+        doing = "printing the results";
         writeResults(request, times);
+    } catch (const std::bad_alloc&) {
+        return fail(std::string("Out of memory while ") + doing);
     } catch (const ClassicError& e) {
         return fail(withIdentifier(e.what(), e.identifier()));
     } catch (const HostError& e) {

@@ -2,6 +2,7 @@
 
 #include "algebra/Rational.hpp"
 #include "formats/JsonError.hpp"
+#include "formats/JsonLimits.hpp"
 
 #include <nlohmann/json.hpp>
 
@@ -10,7 +11,6 @@
 #include <initializer_list>
 #include <limits>
 #include <optional>
-#include <regex>
 #include <utility>
 
 namespace drova {
@@ -116,11 +116,13 @@ bool isRational(const json& value) { return value.is_number_integer() || value.i
 // What it reads as a linear-form or a distribution object: a text or an object.
 bool isTextOrObject(const json& value) { return value.is_string() || value.is_object(); }
 
-std::string trimmed(std::string_view text) {
+std::string_view trimmedView(std::string_view text) {
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) text.remove_prefix(1);
     while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back()))) text.remove_suffix(1);
-    return std::string(text);
+    return text;
 }
+
+std::string trimmed(std::string_view text) { return std::string(trimmedView(text)); }
 
 // "3/4" as the numerator text 3 and the denominator text 4; any other text as numerator over 1,
 // so that the module reports a text that is no number as a whole.
@@ -281,13 +283,26 @@ LinearFormDescription linearForm(const json& value, const std::string& path) {
     return form;
 }
 
+// "Exp(3)": blanks, the kind, blanks, "(", a list without parentheses, ")" and blanks, read in
+// one pass (the text may be of any length); the kind and the list, or nothing.
+std::optional<std::pair<std::string, std::string>> shorthandParts(std::string_view text) {
+    text = trimmedView(text);
+    if (text.size() < 5) return std::nullopt;
+    const std::string_view kind = text.substr(0, 3);
+    if (kind != "Exp" && kind != "Deg" && kind != "Uni") return std::nullopt;
+    std::string_view rest = trimmedView(text.substr(3));
+    if (rest.size() < 2 || rest.front() != '(' || rest.back() != ')') return std::nullopt;
+    rest = rest.substr(1, rest.size() - 2);
+    if (rest.find_first_of("()") != std::string_view::npos) return std::nullopt;
+    return std::pair(std::string(kind), std::string(rest));
+}
+
 DistributionDescription distributionFromText(const std::string& text, const std::string& path) {
-    static const std::regex shorthand(R"(\s*(Exp|Deg|Uni)\s*\(([^()]*)\)\s*)");
-    std::smatch parts;
-    if (!std::regex_match(text, parts, shorthand)) misfit(path, DistributionExpected, json(text));
+    const auto parts = shorthandParts(text);
+    if (!parts) misfit(path, DistributionExpected, json(text));
     DistributionDescription distribution;
-    distribution.distributionType = parts[1].str();
-    const std::string list = parts[2].str();
+    distribution.distributionType = parts->first;
+    const std::string& list = parts->second;
     for (std::size_t start = 0;;) {
         const std::size_t comma = std::min(list.find(',', start), list.size());
         const std::string parameter = trimmed(std::string_view(list).substr(start, comma - start));
@@ -392,9 +407,12 @@ std::string jsonMessage(const json::parse_error& error) {
 IntegralCallDescription readIntegralJson(std::string_view text) {
     json document;
     try {
-        document = json::parse(text);
+        static const JsonPathStyle paths{"", "top level", false, "give it as a string, such as \"3/4\""};
+        document = parseJsonWithinLimits(text, paths);
     } catch (const json::parse_error& e) {
         throw DescriptionError(jsonMessage(e));
+    } catch (const JsonLimitError& e) {
+        throw DescriptionError(e.what());
     }
     if (!document.is_object()) misfit("top level", "an object {\"proper\": [...], \"improper\": [...]}", document);
     allowOnly(document, "", {"proper", "improper"});

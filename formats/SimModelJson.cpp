@@ -1,12 +1,14 @@
 #include "formats/SimModelJson.hpp"
 
 #include "formats/JsonError.hpp"
+#include "formats/JsonLimits.hpp"
 
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cstdint>
 #include <initializer_list>
+#include <iterator>
 #include <limits>
 #include <stdexcept>
 #include <string>
@@ -76,9 +78,11 @@ private:
         if (!value.is_object()) fail(path, "an object with the keys " + list);
         for (const char* key : keys)
             if (!value.contains(key)) fail(path, "the key " + std::string(key) + " (the keys are " + list + ")");
-        for (const auto& [key, item] : value.items())
+        for (const auto& entry : value.items()) {
+            const std::string& key = entry.key();
             if (std::find_if(keys.begin(), keys.end(), [&](const char* k) { return key == k; }) == keys.end())
                 throw ModelError(path + "." + key + ": unexpected key (expected only " + list + ")");
+        }
     }
 
     template <class Each>
@@ -163,9 +167,12 @@ private:
 SimModel readSimModelJson(std::istream& in) {
     json document;
     try {
-        document = json::parse(in);
+        const std::string text(std::istreambuf_iterator<char>(in), {});
+        document = parseJsonWithinLimits(text, JsonPathStyle{"gsms", "gsms", true, ""});
     } catch (const json::parse_error& e) {
         throw ModelError("Could not read the JSON model: " + jsonErrorText(e));
+    } catch (const JsonLimitError& e) {
+        throw ModelError(e.what());
     }
     return JsonModelReader::read(document);
 }

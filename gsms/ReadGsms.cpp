@@ -184,11 +184,12 @@ std::unique_ptr<Distribution> makeTimer(const std::string& kind, const std::vect
 
 std::string atLine(std::uint64_t line) { return " at line " + std::to_string(line); }
 
-void readStates(ItemReader& reader, Gsms& model) {
+void readStates(ItemReader& reader, Gsms& model, GsmsNameLines* lines) {
     // No room is reserved from the count: a file may claim far more states than it holds.
     const std::uint64_t count = reader.count("the number of states");
     for (std::uint64_t i = 0; i < count; ++i) {
         std::string name = reader.word("the name" + ofState(i));
+        if (lines) lines->states.push_back(reader.line());
         const bool flag = reader.boolean("the flag" + ofState(i));
         reader.skipToLine();
         std::vector<std::uint64_t> activeTimers = reader.indexList("the active timers" + ofState(i));
@@ -258,11 +259,12 @@ void readTransitions(ItemReader& reader, Gsms& model) {
 
 }  // namespace
 
-Gsms readGsms(std::istream& in) {
+Gsms readGsms(std::istream& in, GsmsNameLines* lines) {
     ItemReader reader(in);
     Gsms model;
     model.setName(reader.word("the model name"));
-    readStates(reader, model);
+    if (lines) *lines = {reader.line(), {}};
+    readStates(reader, model, lines);
     model.setInitialState(reader.count("the initial state"));
     readTimers(reader, model);
     checkActiveTimers(model);

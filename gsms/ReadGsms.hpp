@@ -3,10 +3,12 @@
 
 #include "gsms/Gsms.hpp"
 
+#include <cstdint>
 #include <ios>
 #include <istream>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace drova {
 
@@ -24,10 +26,16 @@ private:
     std::runtime_error message_;  // holds the text; copying it cannot throw
 };
 
+// Where the reader found the names of the model, for messages about them that come later.
+struct GsmsNameLines {
+    std::uint64_t model = 0;               // the model's name
+    std::vector<std::uint64_t> states;     // per state, the line of its name
+};
+
 // Reads the model from the stream, which is read up to the end of the last destination
-// block. Throws GsmsReadError for an unreadable item, std::invalid_argument for a model
+// block; with `lines`, also records where each name stood. Throws GsmsReadError for an unreadable item, std::invalid_argument for a model
 // that breaks a rule (with the model's and the distributions' own messages), and the
 // errors of parseRational for a malformed or zero-denominator number.
-Gsms readGsms(std::istream& in);
+Gsms readGsms(std::istream& in, GsmsNameLines* lines = nullptr);
 
 }  // namespace drova

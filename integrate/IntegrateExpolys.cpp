@@ -30,12 +30,19 @@ Expolynomial properStep(const IntegralObject& integral, const Expolynomial& accu
 
 }  // namespace
 
-Expolynomial integrateExpolys(const IntegralNest& nest) {
-    Expolynomial accumulator = UnitExpolynomial;
-    // Each step's fresh result is moved into the accumulator, which releases the previous value.
-    for (std::size_t j = nest.improperCount(); j-- > 0;) accumulator = improperStep(*nest.improper(j), accumulator);
-    for (std::size_t i = nest.properCount(); i-- > 0;) accumulator = properStep(*nest.proper(i), accumulator);
-    return accumulator;
+Expolynomial integrateExpolys(const IntegralNest& nest, std::size_t maxTerms) {
+    const TermLimitScope budget(maxTerms);
+    try {
+        Expolynomial accumulator = UnitExpolynomial;
+        // Each step's fresh result is moved into the accumulator, which releases the previous value.
+        for (std::size_t j = nest.improperCount(); j-- > 0;)
+            accumulator = improperStep(*nest.improper(j), accumulator);
+        for (std::size_t i = nest.properCount(); i-- > 0;) accumulator = properStep(*nest.proper(i), accumulator);
+        return accumulator;
+    } catch (const TermLimitExceeded& e) {
+        throw std::invalid_argument(std::string(e.what()) +
+                                    "; give fewer integrals, or integrals over fewer variables, or a higher term limit");
+    }
 }
 
 }  // namespace drova

@@ -16,6 +16,7 @@
 
 #include "algebra/Expolynomial.hpp"
 #include "algebra/LinearForm.hpp"
+#include "algebra/TermLimit.hpp"
 #include "distributions/Distribution.hpp"
 
 #include <cstddef>
@@ -52,6 +53,10 @@ public:
 // else std::invalid_argument "Improper integral must not have an upper bound" before its
 // distribution is built. Every other failure of the nest, the distributions and the algebra
 // passes through unchanged; the first one ends the work.
-Expolynomial integrateExpolys(const IntegralNest& nest);
+//
+// No expression of the work may hold more than `maxTerms` terms, nor may the work produce more
+// than ProducedTermsPerLimitTerm times as many (algebra/TermLimit.hpp); past that budget the work
+// fails with std::invalid_argument, which says what the caller can change.
+Expolynomial integrateExpolys(const IntegralNest& nest, std::size_t maxTerms = DefaultTermLimit);
 
 }  // namespace drova

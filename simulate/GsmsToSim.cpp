@@ -1,5 +1,6 @@
 #include "simulate/GsmsToSim.hpp"
 
+#include "algebra/MessageText.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
 #include "distributions/Uniform.hpp"
@@ -45,17 +46,31 @@ SimDistribution simDistribution(const Distribution& timer) {
     return {DistType::Uni, {nearestDouble(uni.lower()), nearestDouble(uni.upper())}};
 }
 
+bool isAscii(const std::string& text) {
+    for (const char c : text)
+        if (static_cast<unsigned char>(c) > 0x7F) return false;
+    return true;
+}
+
+void requireAsciiName(const std::string& name, const std::string& item, std::uint64_t line) {
+    if (isAscii(name)) return;
+    throw std::invalid_argument("The name " + item + (line > 0 ? " at line " + std::to_string(line) : "") + ", \"" +
+                                messageText(name) + "\", is not ASCII text; the simulator takes ASCII names only");
+}
+
 }  // namespace
 
-SimModel simModelOf(const Gsms& gsms) {
+SimModel simModelOf(const Gsms& gsms, const GsmsNameLines* lines) {
+    requireAsciiName(gsms.name(), "of the model", lines ? lines->model : 0);
+    for (std::uint64_t s = 0; s < gsms.stateCount(); ++s)
+        requireAsciiName(gsms.state(s).name, "of state " + std::to_string(s),
+                         lines && s < lines->states.size() ? lines->states[s] : 0);
     SimModel model;
     model.Name = gsms.name();
-    for (std::uint64_t s = 0; s < gsms.stateCount(); ++s) {
-        SimState state{gsms.state(s).name, gsms.state(s).flag, {}};
-        for (std::uint64_t t = 0; t < gsms.transitionCount(); ++t)
-            if (gsms.transition(t).source == s) state.Transitions.push_back(static_cast<std::int64_t>(t) + 1);
-        model.States.push_back(std::move(state));
-    }
+    for (std::uint64_t s = 0; s < gsms.stateCount(); ++s) model.States.push_back({gsms.state(s).name, gsms.state(s).flag, {}});
+    // One pass over the transitions, in file order, gives each state its own.
+    for (std::uint64_t t = 0; t < gsms.transitionCount(); ++t)
+        model.States.at(gsms.transition(t).source).Transitions.push_back(static_cast<std::int64_t>(t) + 1);
     const std::uint64_t initial = gsms.initialState();
     const GsmsState& start = gsms.state(initial);
     for (std::size_t k = 0; k < start.activeTimers.size(); ++k) {

@@ -5,6 +5,7 @@
 
 #include "algebra/Rational.hpp"
 #include "gsms/Gsms.hpp"
+#include "gsms/ReadGsms.hpp"
 #include "simulate/SimModel.hpp"
 
 namespace drova {
@@ -16,6 +17,8 @@ double nearestDouble(const Rational& value);
 // order, the initial timers are the initial state's active timers, every index counts from 1,
 // and rationals become their nearest doubles. A simulation starts every timer of the initial
 // state fresh, so each must have age 0 there; otherwise std::invalid_argument names the timer.
-SimModel simModelOf(const Gsms& gsms);
+// The simulator takes names of ASCII characters only: any other name fails with
+// std::invalid_argument naming the state and, given `lines` (gsms/ReadGsms.hpp), its line.
+SimModel simModelOf(const Gsms& gsms, const GsmsNameLines* lines = nullptr);
 
 }  // namespace drova

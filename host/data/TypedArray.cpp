@@ -49,14 +49,19 @@ const T* TypedArray<T>::end() const {
     return ArrayAccess::elements<T>(*this).end();
 }
 
+// The bodies below also compile for the element types their constraints exclude: some compilers
+// (clang 14) instantiate constrained members in the explicit instantiations at the end.
+
 template <typename T>
 std::string TypedArray<T>::toAscii() const requires std::same_as<T, char16_t> {
-    return drova::toAsciiText(toUTF16());
+    if constexpr (std::same_as<T, char16_t>) return drova::toAsciiText(String(begin(), end()));
+    else return {};
 }
 
 template <typename T>
 String TypedArray<T>::toUTF16() const requires std::same_as<T, char16_t> {
-    return String(begin(), end());
+    if constexpr (std::same_as<T, char16_t>) return String(begin(), end());
+    else return {};
 }
 
 template <typename T>

@@ -4,7 +4,9 @@
 #include "integrate/IntegrateExpolys.hpp"
 #include "modules/int/ExpolyIntegralReader.hpp"
 #include "modules/int/ObjectNest.hpp"
+#include "modules/TermLimitOption.hpp"
 
+#include <new>
 #include <stdexcept>
 
 namespace drova::integrate {
@@ -18,7 +20,8 @@ void MexFunction::raiseError(const std::string& message) {
 }
 
 void MexFunction::checkInputs(const matlab::mex::ArgumentList& inputs) {
-    if (inputs.size() != 2) raiseError("Two inputs required");
+    // Two inputs, optionally followed by the pair "MaxTerms", N.
+    if (inputs.size() != 2 && inputs.size() != 4) raiseError("Two inputs required");
     const char* const labels[] = {"First input", "Second input"};
     for (std::size_t i = 0; i < 2; ++i) {
         const std::string label = labels[i];
@@ -33,11 +36,20 @@ void MexFunction::checkInputs(const matlab::mex::ArgumentList& inputs) {
 
 void MexFunction::operator()(matlab::mex::ArgumentList outputs, matlab::mex::ArgumentList inputs) {
     checkInputs(inputs);
+    const std::size_t maxTerms =
+        inputs.size() == 2 ? DefaultTermLimit
+                           : readTermLimitOption(*engine_, inputs, 2, "Third", "Fourth",
+                                                 [this](const std::string& message) { raiseError(message); });
     const ObjectArray proper(inputs[0]);
     const ObjectArray improper(inputs[1]);
     const ExpolyIntegralReader reader(*engine_);
-    const Expolynomial result = integrateExpolys(ObjectNest(proper, improper, reader));
-    StringArray text = factory_.createScalar(toSymbolicText(result));
+    std::string resultText;
+    try {
+        resultText = toSymbolicText(integrateExpolys(ObjectNest(proper, improper, reader), maxTerms));
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("Out of memory while evaluating the integrals");
+    }
+    StringArray text = factory_.createScalar(resultText);
     outputs[0] = std::move(text);
 }
 

@@ -2,6 +2,8 @@
 // The entry of Drovaint: Drovaint(proper, improper), two 1-by-n arrays of ExpolyIntegral
 // objects, returns the nested integral (integrate/IntegrateExpolys.hpp) as one string of
 // MATLAB symbolic-math text. The module keeps nothing from one call to the next.
+// Drovaint(proper, improper, "MaxTerms", N) sets the term budget of the call
+// (modules/TermLimitOption.hpp); by default DefaultTermLimit.
 
 #include "host/MatlabData.hpp"
 #include "host/MatlabEngine.hpp"
@@ -18,7 +20,8 @@ public:
     // output place is taken only after every integral has been computed.
     void operator()(matlab::mex::ArgumentList outputs, matlab::mex::ArgumentList inputs) override;
 
-    // Ends the call with MATLAB's error at the first failed check: "Two inputs required"; then
+    // Ends the call with MATLAB's error at the first failed check: "Two inputs required" (two, or
+    // four with the term limit); then
     // for "First input" and after it "Second input": " must be an array of ExpolyIntegral
     // objects" (MATLAB's isa), " must be 1-by-n dimension" (two dimensions, the first 0 or 1).
     void checkInputs(const matlab::mex::ArgumentList& inputs);

@@ -5,8 +5,10 @@
 #include "convert/KernelMatrixText.hpp"
 #include "formats/InputFile.hpp"
 #include "gsms/ReadGsms.hpp"
+#include "modules/TermLimitOption.hpp"
 
 #include <cstdint>
+#include <new>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -29,20 +31,48 @@ bool isOneByOne(const Array& input) {
 
 MexFunction::MexFunction() : engine_(getEngine()) {}
 
+namespace {
+
+// Three or four inputs, each optionally followed by the pair "MaxTerms", N.
+bool isPathVariant(const ArgumentList& inputs) { return inputs.size() == 3 || inputs.size() == 5; }
+std::size_t requiredInputs(const ArgumentList& inputs) { return isPathVariant(inputs) ? 3 : 4; }
+
+}  // namespace
+
 void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     checkInputs(inputs);
-    readModel(StringArray(inputs[0])[0]);
-    const std::string text = inputs.size() == 3 ? pathText(inputs) : matrixText(inputs);
+    const std::size_t maxTerms = termLimit(inputs);
+    const bool path = isPathVariant(inputs);
+    try {
+        readModel(StringArray(inputs[0])[0]);
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error("Out of memory while reading the GSMS file");
+    }
+    std::string text;
+    try {
+        text = path ? pathText(inputs, maxTerms) : matrixText(inputs, maxTerms);
+    } catch (const std::bad_alloc&) {
+        throw std::runtime_error(path ? "Out of memory while computing the expression of the path"
+                                      : "Out of memory while computing the kernel matrix");
+    }
     outputs[0] = factory_.createScalar(text);
 }
 
+std::size_t MexFunction::termLimit(const ArgumentList& inputs) {
+    const std::size_t required = requiredInputs(inputs);
+    if (inputs.size() == required) return DefaultTermLimit;
+    const char* const ordinals[] = {"Fourth", "Fifth", "Sixth"};
+    return readTermLimitOption(*engine_, inputs, required, ordinals[required - 3], ordinals[required - 2],
+                               [this](const std::string& message) { raise(message); });
+}
+
 void MexFunction::checkInputs(const ArgumentList& inputs) {
-    if (inputs.size() != 3 && inputs.size() != 4)
+    if (inputs.size() < 3 || inputs.size() > 6)
         raise("Three inputs (path, transitions, destinations) or four inputs (path, time bound, threshold, "
               "collect flag) required");
     requireClass(inputs[0], "First", "string", "");
     requireScalar(inputs[0], "First");
-    if (inputs.size() == 3) {
+    if (isPathVariant(inputs)) {
         requireClass(inputs[1], "Second", "int64", " array");
         requireRow(inputs[1], "Second");
         requireClass(inputs[2], "Third", "int64", " array");
@@ -88,7 +118,7 @@ void MexFunction::readModel(const std::string& path) {
     model_ = std::move(parsed);
 }
 
-std::string MexFunction::pathText(const ArgumentList& inputs) {
+std::string MexFunction::pathText(const ArgumentList& inputs, std::size_t maxTerms) {
     const TypedArray<std::int64_t> transitions(inputs[1]);
     const TypedArray<std::int64_t> destinations(inputs[2]);
     Path path;
@@ -96,18 +126,18 @@ std::string MexFunction::pathText(const ArgumentList& inputs) {
     for (std::size_t i = 0; i < transitions.getNumberOfElements(); ++i)
         path.push_back({static_cast<std::uint64_t>(transitions[i]) - 1,
                         static_cast<std::uint64_t>(destinations[i]) - 1});
-    ConversionContext context(model_);
+    ConversionContext context(model_, ConversionContext::DefaultMaxPathLength, maxTerms);
     return toSymbolicText(context.pathExpression(path));
 }
 
-std::string MexFunction::matrixText(const ArgumentList& inputs) {
+std::string MexFunction::matrixText(const ArgumentList& inputs, std::size_t maxTerms) {
     const std::vector<Array> parts = engine_->feval(u"numden", 2, {inputs[1]});
     const std::string numerator = StringArray(engine_->feval(u"string", parts.at(0)))[0];
     const std::string denominator = StringArray(engine_->feval(u"string", parts.at(1)))[0];
     const Rational timeBound = fromTexts(numerator, denominator);
     const double threshold = TypedArray<double>(inputs[2])[0];
     const bool collectTruncated = TypedArray<bool>(inputs[3])[0];
-    ConversionContext context(model_);
+    ConversionContext context(model_, ConversionContext::DefaultMaxPathLength, maxTerms);
     return kernelMatrixText(context.computeSmsMatrix(timeBound, threshold, collectTruncated));
 }
 

@@ -4,6 +4,9 @@
 //     Drovakonv(path, transitions, destinations)              % the expression of one path
 //     Drovakonv(path, timeBound, threshold, collectTruncated) % the SMS kernel matrix
 //
+// each optionally followed by "MaxTerms", N (modules/TermLimitOption.hpp): the most terms any
+// expression of the computation may hold (by default DefaultTermLimit).
+//
 // with a string path to a GSMS file, 1-based int64 rows of transition and destination numbers,
 // a sym time bound, a double threshold and a logical flag. The result is one string scalar of
 // symbolic-math text.
@@ -11,6 +14,7 @@
 #include "gsms/Gsms.hpp"
 #include "host/MexFunction.hpp"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -33,8 +37,10 @@ private:
     // Ends the call with a MATLAB error carrying the message.
     [[noreturn]] void raise(const std::string& message);
     void readModel(const std::string& path);
-    std::string pathText(const matlab::mex::ArgumentList& inputs);
-    std::string matrixText(const matlab::mex::ArgumentList& inputs);
+    // The term budget: the optional pair after the required inputs.
+    std::size_t termLimit(const matlab::mex::ArgumentList& inputs);
+    std::string pathText(const matlab::mex::ArgumentList& inputs, std::size_t maxTerms);
+    std::string matrixText(const matlab::mex::ArgumentList& inputs, std::size_t maxTerms);
 
     std::shared_ptr<matlab::engine::MATLABEngine> engine_;
     matlab::data::ArrayFactory factory_;

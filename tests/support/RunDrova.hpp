@@ -41,8 +41,10 @@ inline std::string readWholeFile(const std::string& path) {
     return ss.str();
 }
 
-// Runs DROVA_BIN with the arguments; `input` is given on standard input.
-inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string& input = "") {
+// Runs DROVA_BIN with the arguments after the shell text `prefix`; `input` is given on
+// standard input.
+inline DrovaRun runDrovaAfter(const std::string& prefix, const std::vector<std::string>& args,
+                              const std::string& input) {
     char dir[] = "/tmp/drova-run-XXXXXX";
     if (!mkdtemp(dir)) throw std::runtime_error("mkdtemp failed");
     std::string base(dir);
@@ -50,7 +52,7 @@ inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string
         std::ofstream in(base + "/in", std::ios::binary);
         in << input;
     }
-    std::string cmd = shellQuote(DROVA_BIN);
+    std::string cmd = prefix + shellQuote(DROVA_BIN);
     for (const auto& a : args) cmd.append(" ").append(shellQuote(a));
     cmd += " <" + base + "/in >" + base + "/out 2>" + base + "/err";
     int raw = std::system(cmd.c_str());
@@ -63,6 +65,35 @@ inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string
     std::remove((base + "/err").c_str());
     rmdir(dir);
     return run;
+}
+
+// Runs DROVA_BIN with the arguments; `input` is given on standard input.
+inline DrovaRun runDrova(const std::vector<std::string>& args, const std::string& input = "") {
+    return runDrovaAfter("", args, input);
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+inline constexpr bool DrovaSanitized = true;
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+inline constexpr bool DrovaSanitized = true;
+#else
+inline constexpr bool DrovaSanitized = false;
+#endif
+#else
+inline constexpr bool DrovaSanitized = false;
+#endif
+
+// Runs drova as runDrova does, but with at most 2.5 GB of memory and 60 seconds, so that a
+// command that runs away fails its test instead of exhausting the machine: out of time, the
+// status is 124 (timeout's). The address-space limit (ulimit -v) cannot hold a sanitizer build,
+// whose shadow memory reserves terabytes of addresses: there the sanitizer's own limit on
+// resident memory holds instead, and the time is ten times as long.
+inline DrovaRun runDrovaLimited(const std::vector<std::string>& args, const std::string& input = "") {
+    const std::string prefix = DrovaSanitized
+                                   ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:hard_rss_limit_mb=2500\" timeout -k 5 600 "
+                                   : "ulimit -v 2500000; timeout -k 5 60 ";
+    return runDrovaAfter(prefix, args, input);
 }
 
 // Path of a file under tests/data.

@@ -114,3 +114,24 @@ TEST(DrovaintEntry, ExportsTheThreeEntriesAndAClassicOneThatDoesNothing) {
     classic(0, nullptr, 0, nullptr);
     classic(1, nullptr, 2, nullptr);  // it must not look at the lists
 }
+
+TEST(DrovaintEntry, TheTermLimitIsALastPairOfInputs) {
+    LoadedModule drovaint(ModulePath);
+    const ObjectArray none = emptyIntegrals({1, 0});
+    const auto call = [&](const Array& name, const Array& value) {
+        return callFailure(drovaint, 1, {none, none, name, value});
+    };
+    EXPECT_EQ(callFailure(drovaint, 1, {none, none, factory.createScalar("MaxTerms")}), "Two inputs required");
+    EXPECT_EQ(call(factory.createScalar("MaxTerm"), factory.createScalar(10.0)),
+              "Third input must be the option name \"MaxTerms\"");
+    EXPECT_EQ(call(factory.createScalar(1.0), factory.createScalar(10.0)),
+              "Third input must be the option name \"MaxTerms\"");
+    for (const Array& value : {Array(factory.createScalar(0.5)), Array(factory.createScalar(0.0)),
+                               Array(factory.createScalar(std::int64_t{-3})), Array(factory.createScalar(true))})
+        EXPECT_EQ(call(factory.createCharArray("MaxTerms"), value),
+                  "Fourth input must be a positive whole number of terms");
+    for (const Array& value : {Array(factory.createScalar(5.0)), Array(factory.createScalar(std::int64_t{5}))}) {
+        EXPECT_EQ(call(factory.createCharArray("MaxTerms"), value), "no error");
+        EXPECT_EQ(call(factory.createScalar("MaxTerms"), value), "no error");
+    }
+}

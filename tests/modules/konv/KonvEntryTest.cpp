@@ -58,9 +58,23 @@ TEST_F(KonvEntry, ThreeOrFourInputs) {
         "required";
     EXPECT_EQ(error({}), count);
     EXPECT_EQ(error({text(machine), row({1})}), count);
-    EXPECT_EQ(error({text(machine), sym(0), real(0), flag(false), flag(false)}), count);
+    EXPECT_EQ(error({text(machine), sym(0), real(0), flag(false), text("MaxTerms"), real(9), flag(false)}), count);
     EXPECT_EQ(call({text(machine), row({1}), row({1})}), "-1*exp(-1/sym(100)*t)+1");
     EXPECT_EQ(call({text(machine), sym(0), real(0), flag(false)}), "[0 1-1*exp(-1/sym(100)*t) \n1*heaviside(t-5) 0 \n]");
+}
+
+TEST_F(KonvEntry, TheTermLimitIsALastPairOfInputs) {
+    EXPECT_EQ(call({text(machine), row({1}), row({1}), text("MaxTerms"), real(100)}), "-1*exp(-1/sym(100)*t)+1");
+    EXPECT_EQ(call({text(machine), sym(0), real(0), flag(false), factory.createCharArray("MaxTerms"), real(4)}),
+              "[0 1-1*exp(-1/sym(100)*t) \n1*heaviside(t-5) 0 \n]");
+    EXPECT_EQ(error({text(machine), sym(0), real(0), flag(false), text("MaxTerms"), real(3)}),
+              "The kernel of 2 states would have 4 entries, more than the limit of 3 terms");
+    // Five inputs are the path variant with the pair, six the matrix variant.
+    EXPECT_EQ(error({text(machine), sym(0), real(0), flag(false), flag(false)}), "Second input must be a int64 array");
+    EXPECT_EQ(error({text(machine), row({1}), row({1}), text("maxTerms"), real(100)}),
+              "Fourth input must be the option name \"MaxTerms\"");
+    EXPECT_EQ(error({text(machine), sym(0), real(0), flag(false), text("MaxTerms"), real(1.5)}),
+              "Sixth input must be a positive whole number of terms");
 }
 
 TEST_F(KonvEntry, FirstInputIsOneStringNamingAReadableFile) {
