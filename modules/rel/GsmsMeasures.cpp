@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <regex>
 #include <stdexcept>
 #include <system_error>
 
@@ -23,11 +24,17 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
+// The longest path between two states of the process that the walk follows. Without a time bound
+// nothing cuts a path off, and a cycle through states outside the SMS makes the walk endless; the
+// walk's cost grows with about the cube of the path length (a deterministic cycle: 1 s to reach
+// 100 steps, 5 s for 200, 30 s for 400), so the limit is well below that of drova konv.
+constexpr std::size_t MeasuresPathLength = 100;
+
 // The walk's own advice is to cut long paths off at a time bound, which the measures cannot do:
 // they need every path to its end. Its two failures of that kind are said again in those terms.
 RenewalProcess walk(const Gsms& model, bool downStatesAbsorb) {
     try {
-        return ConversionContext(model).computeRenewalProcess(downStatesAbsorb);
+        return ConversionContext(model, MeasuresPathLength).computeRenewalProcess(downStatesAbsorb);
     } catch (const std::invalid_argument& e) {
         const std::string message = e.what();
         const std::string cutOffAdvice = "; give a positive time bound and threshold so that long paths are cut off";
@@ -61,6 +68,39 @@ std::uint64_t startOf(const Gsms& model, const std::optional<std::string>& from)
     return named.front();
 }
 
+// The measures name the states of the process as "state I (NAME)" with I counted among the states
+// of the process; the user knows the states by their index in the file.
+std::string inFileNumbers(const std::string& message, const GsmsProcess& process) {
+    static const std::regex named(R"(state ([0-9]+) \(([^()]*)\))");
+    std::string result;
+    auto last = message.cbegin();
+    for (std::sregex_iterator it(message.begin(), message.end(), named), end; it != end; ++it) {
+        const std::smatch& match = *it;
+        result.append(last, match[0].first);
+        last = match[0].second;
+        const std::string number = match[1].str();
+        std::size_t index = 0;
+        const bool small = number.size() < 10;
+        if (small) index = std::stoul(number);
+        if (small && index < process.gsmsIndex.size() && process.model.states[index].name == match[2].str())
+            result += "state " + std::to_string(process.gsmsIndex[index]) + " (" + match[2].str() + ")";
+        else
+            result += match[0].str();
+    }
+    result.append(last, message.cend());
+    return result;
+}
+
+// Runs a measure, its failures naming states by their index in the file.
+template <typename Measure>
+auto measured(const GsmsProcess& process, Measure measure) {
+    try {
+        return measure();
+    } catch (const std::invalid_argument& e) {
+        throw std::invalid_argument(inFileNumbers(e.what(), process));
+    }
+}
+
 }  // namespace
 
 GsmsProcess processOf(const Gsms& model, bool downStatesAbsorb, const std::optional<std::string>& from) {
@@ -89,13 +129,14 @@ GsmsReliability reliabilityOf(const Gsms& model, const std::vector<Rational>& ti
                               const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, true, from);
-    const measures::TimeToFailure failure = measures::timeToFailure(process.model);
+    const measures::TimeToFailure failure = measured(process, [&] { return measures::timeToFailure(process.model); });
     GsmsReliability result;
     result.mttf = failure.mean;
     result.neverFails = failure.neverFails;
     result.mttfGivenFailure = failure.meanGivenFailure;
     if (!times.empty()) {
-        measures::FailureCurve curve = measures::failureProbability(process.model, times);
+        measures::FailureCurve curve =
+            measured(process, [&] { return measures::failureProbability(process.model, times); });
         result.failure = std::move(curve.failure);
         result.reliability = std::move(curve.reliability);
     }
@@ -106,13 +147,14 @@ GsmsAvailability availabilityOf(const Gsms& model, const std::vector<Rational>& 
                                 const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, false, from);
-    const measures::SteadyState steady = measures::steadyState(process.model);
+    const measures::SteadyState steady = measured(process, [&] { return measures::steadyState(process.model); });
     GsmsAvailability result;
     result.steadyAvailability = steady.availability;
     result.steadyStates = steady.states;
     result.states.assign(model.stateCount(), {});
     if (!times.empty()) {
-        measures::TransientProbabilities transient = measures::transientProbabilities(process.model, times);
+        measures::TransientProbabilities transient =
+            measured(process, [&] { return measures::transientProbabilities(process.model, times); });
         result.availability = std::move(transient.availability);
         result.states = std::move(transient.states);
     }
