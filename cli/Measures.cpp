@@ -32,7 +32,7 @@ std::vector<double> parseTimes(const std::string& text) {
             throw std::invalid_argument("--times: \"" + item + "\" is not a time" + rule);
         const auto [stop, error] = std::from_chars(first, last, value);
         if (error != std::errc() || stop != last || !std::isfinite(value))
-            throw std::invalid_argument("--times: the time " + item + " is too large" + rule);
+            throw std::invalid_argument("--times: the time " + item + " is out of range" + rule);
         times.push_back(value);
         if (end == text.size()) return times;
         start = end + 1;

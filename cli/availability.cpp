@@ -123,7 +123,7 @@ RegisteredCommand addAvailabilityCommand(CLI::App& app) {
     sub->add_option("MODEL", options->model, "GSMS text file")->required();
     options->timesOption = sub->add_option(
         "--times", options->times,
-        "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF)");
+        "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/10^4 to 4 MTTF)");
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     return {sub, [options] { return runAvailability(*options); }};
 }
