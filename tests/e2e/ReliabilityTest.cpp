@@ -195,7 +195,7 @@ TEST(Measures, BadTimesFailWithAMessage) {
 // and 1/10 (by the number up), one crew, uniform repair time on [1/2, 3/2].
 TEST(Reliability, AgreesWithSimulation) {
 #ifdef __SANITIZE_ADDRESS__
-    const int runs = 20000;
+    const int runs = 10000;
 #else
     const int runs = 100000;
 #endif
