@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
     runners.insert(addKonvCommand(app));
     runners.insert(addSimCommand(app));
     runners.insert(addIntCommand(app));
+    runners.insert(addReliabilityCommand(app));
+    runners.insert(addAvailabilityCommand(app));
 
     try {
         app.parse(argc, argv);

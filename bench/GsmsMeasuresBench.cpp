@@ -1,0 +1,88 @@
+// The reliability measures of GSMS files, as drova reliability computes them: the walk that builds
+// the renewal process with the down states absorbing, then F(t) at 100 times and the mean time to
+// failure. For examples/redundant.gsms with and without the walk, and for the family of
+// bench/RedundantUnits.hpp (n units, n + 1 states of the SMS plus the absorbing down states), with
+// the number of states and kernel terms as counters.
+
+#include "RedundantUnits.hpp"
+
+#include "gsms/ReadGsms.hpp"
+#include "measures/FailureProbability.hpp"
+#include "measures/TimeToFailure.hpp"
+#include "modules/rel/GsmsMeasures.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <fstream>
+#include <sstream>
+
+using namespace drova;
+
+namespace {
+
+std::vector<Rational> evenlySpacedTimes(const Rational& latest, int count) {
+    std::vector<Rational> times;
+    for (int k = 1; k <= count; ++k) times.push_back(latest * k / count);
+    return times;
+}
+
+Gsms readFile(const std::string& path) {
+    std::ifstream in(path);
+    return readGsms(in);
+}
+
+Gsms readText(const std::string& text) {
+    std::istringstream in(text);
+    return readGsms(in);
+}
+
+std::size_t kernelTerms(const measures::SemiMarkovModel& model) {
+    std::size_t terms = 0;
+    for (const auto& row : model.kernel)
+        for (const Expolynomial& entry : row)
+            if (!entry.isZero()) terms += entry.terms.size();
+    return terms;
+}
+
+const std::string redundantFile = DROVA_BENCH_SOURCE_DIR "/examples/redundant.gsms";
+
+// What drova reliability --times (100 times up to 100000 hours) computes: walk, F and the MTTF.
+void redundantFileReliability(benchmark::State& state) {
+    const Gsms model = readFile(redundantFile);
+    const std::vector<Rational> times = evenlySpacedTimes(Rational(100000), 100);
+    for (auto _ : state) benchmark::DoNotOptimize(rel::reliabilityOf(model, times).mttf);
+}
+
+// The same without the walk: the measures on the renewal process of the file.
+void redundantFileMeasuresOnly(benchmark::State& state) {
+    const measures::SemiMarkovModel process = rel::processOf(readFile(redundantFile), true).model;
+    const std::vector<Rational> times = evenlySpacedTimes(Rational(100000), 100);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(measures::failureProbability(process, times).failure.data());
+        benchmark::DoNotOptimize(measures::timeToFailure(process).mean);
+    }
+    state.counters["states"] = static_cast<double>(process.states.size());
+    state.counters["terms"] = static_cast<double>(kernelTerms(process));
+}
+
+// n units of rate 1/10, repair Deg(1) (range 0) or Uni(1/2, 3/2) (range 1): F at 100 times up to
+// 1000 (1000 grid cells for Deg, 2000 for Uni) and the MTTF, walk included.
+void redundantUnitsReliability(benchmark::State& state) {
+    RedundantUnits family;
+    family.units = static_cast<int>(state.range(0));
+    family.repair = state.range(1) == 0 ? "Deg 1 1" : "Uni 1 2 3 2";
+    const Gsms model = readText(redundantUnitsModel(family));
+    const std::vector<Rational> times = evenlySpacedTimes(Rational(1000), 100);
+    for (auto _ : state) benchmark::DoNotOptimize(rel::reliabilityOf(model, times).mttf);
+    const measures::SemiMarkovModel process = rel::processOf(model, true).model;
+    state.counters["states"] = static_cast<double>(process.states.size());
+    state.counters["terms"] = static_cast<double>(kernelTerms(process));
+}
+
+}  // namespace
+
+BENCHMARK(redundantFileReliability)->Unit(benchmark::kMillisecond);
+BENCHMARK(redundantFileMeasuresOnly)->Unit(benchmark::kMillisecond);
+BENCHMARK(redundantUnitsReliability)
+    ->ArgsProduct({{2, 4, 8, 16}, {0, 1}})
+    ->Unit(benchmark::kMillisecond);

@@ -1,0 +1,139 @@
+#include "modules/rel/MexFunction.hpp"
+
+#include "formats/InputFile.hpp"
+#include "gsms/ReadGsms.hpp"
+#include "modules/rel/GsmsMeasures.hpp"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <vector>
+
+namespace drova::rel {
+
+using matlab::data::Array;
+using matlab::data::ArrayDimensions;
+using matlab::data::CharArray;
+using matlab::data::StringArray;
+using matlab::data::TypedArray;
+using matlab::mex::ArgumentList;
+
+namespace {
+
+// The most outputs either measure gives.
+constexpr std::size_t MostOutputs = 5;
+
+std::string shortest(double value) {
+    char text[64];
+    const auto [end, error] = std::to_chars(text, text + sizeof text, value);
+    return error == std::errc() ? std::string(text, end) : std::string("?");
+}
+
+bool isRowOrEmpty(const Array& input) {
+    const ArrayDimensions dims = input.getDimensions();
+    return dims.size() == 2 && (dims[0] <= 1 || dims[1] == 0);
+}
+
+Gsms readModel(const std::string& path) {
+    std::ifstream file = openInputFile(path);
+    if (!file.is_open()) throw std::invalid_argument("Path to GSMS file is invalid");
+    return readGsms(file);
+}
+
+}  // namespace
+
+MexFunction::MexFunction() : engine_(getEngine()) {}
+
+void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
+    checkInputs(inputs, outputs.size());
+    auto text = [](const Array& input) -> std::string {
+        if (input.getType() == matlab::data::ArrayType::MATLAB_STRING) return StringArray(input)[0];
+        return CharArray(input).toAscii();
+    };
+    const std::string path = text(inputs[0]);
+    const TypedArray<double> timeValues(inputs[1]);
+    std::vector<Rational> times;
+    for (std::size_t k = 0; k < timeValues.getNumberOfElements(); ++k) times.push_back(timeOfDouble(timeValues[k]));
+    const bool availability = inputs.size() >= 3 && text(inputs[2]) == "availability";
+    std::optional<std::string> from;
+    if (inputs.size() == 4) from = text(inputs[3]);
+
+    const Gsms model = readModel(path);
+    const std::size_t count = times.size();
+    auto row = [&](const std::vector<double>& values) {
+        return factory_.createArray<double>({1, values.size()}, values);
+    };
+    if (!availability) {
+        const GsmsReliability r = reliabilityOf(model, times, from);
+        const std::vector<Array> results{row(r.failure), factory_.createScalar(r.mttf),
+                                         factory_.createScalar(r.neverFails), row(r.reliability),
+                                         factory_.createScalar(r.mttfGivenFailure)};
+        for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
+        return;
+    }
+    const GsmsAvailability a = availabilityOf(model, times, from);
+    const std::size_t states = model.stateCount();
+    std::vector<Array> results{row(a.availability), factory_.createScalar(a.steadyAvailability)};
+    // Column-major, as MATLAB holds a matrix: element (s, k) at s + k * states.
+    std::vector<double> probabilities(states * count);
+    for (std::size_t s = 0; s < states; ++s)
+        for (std::size_t k = 0; k < count; ++k) probabilities[s + k * states] = a.states[s][k];
+    results.push_back(factory_.createArray<double>({states, count}, std::move(probabilities)));
+    results.push_back(factory_.createArray<double>({states, 1}, a.steadyStates));
+    if (outputs.size() == MostOutputs) {
+        std::vector<matlab::data::MATLABString> names;
+        for (const GsmsState& s : model.states()) names.emplace_back(toUtf16Text(s.name));
+        results.push_back(factory_.createArray<matlab::data::MATLABString>({states, 1}, std::move(names)));
+    }
+    for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
+}
+
+void MexFunction::checkInputs(const ArgumentList& inputs, std::size_t outputCount) {
+    if (inputs.size() < 2 || inputs.size() > 4)
+        raise("Two to four inputs required: path, times, and optionally the measure (\"reliability\" or "
+              "\"availability\") and the name of the starting state");
+    if (outputCount > MostOutputs) raise("Too many outputs: Drovarel gives at most five");
+    if (!isText(inputs[0])) raise("First input must be a string scalar or character row");
+    if (!isA(inputs[1], "double")) raise("Second input must be a double");
+    if (!isRowOrEmpty(inputs[1])) raise("Second input must have at most one row");
+    const TypedArray<double> times(inputs[1]);
+    for (std::size_t k = 0; k < times.getNumberOfElements(); ++k) {
+        const double t = times[k];
+        if (!std::isfinite(t) || t < 0)
+            raise("Second input must hold finite times of at least 0; element " + std::to_string(k + 1) + " is " +
+                  shortest(t));
+    }
+    if (inputs.size() >= 3) {
+        bool known = false;
+        if (isText(inputs[2])) {
+            const std::string measure = inputs[2].getType() == matlab::data::ArrayType::MATLAB_STRING
+                                            ? std::string(StringArray(inputs[2])[0])
+                                            : CharArray(inputs[2]).toAscii();
+            known = measure == "reliability" || measure == "availability";
+        }
+        if (!known) raise("Third input must be \"reliability\" or \"availability\"");
+    }
+    if (inputs.size() == 4 && !isText(inputs[3]))
+        raise("Fourth input must be a string scalar or character row: the name of the starting state");
+}
+
+bool MexFunction::isText(const Array& input) {
+    if (isA(input, "string")) return input.getNumberOfElements() == 1 && input.getDimensions().size() == 2;
+    if (!isA(input, "char")) return false;
+    const ArrayDimensions dims = input.getDimensions();
+    return dims.size() == 2 && dims[0] <= 1;
+}
+
+bool MexFunction::isA(const Array& input, const std::string& className) {
+    const std::vector<Array> answer = engine_->feval(u"isa", 1, {input, factory_.createCharArray(className)});
+    return TypedArray<bool>(answer.at(0))[0];
+}
+
+void MexFunction::raise(const std::string& message) {
+    engine_->feval(u"error", 0, {factory_.createScalar(message)});
+    // MATLAB's error does not come back; should it ever, the call must still end here.
+    throw std::runtime_error(message);
+}
+
+}  // namespace drova::rel
