@@ -9,7 +9,6 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
-#include <unordered_set>
 #include <utility>
 
 namespace drova {
@@ -62,11 +61,9 @@ bool hasConstantShape(const Term& term) {
 // What producing `term` costs, in terms of a short one (see productionWeight): the words of its
 // coefficient and the factors of the term, each heaviside's variables included.
 std::uint64_t termWeight(const Term& term) {
-    const auto& coefficient = term.coefficient.backend().data();
     std::size_t factors = term.exponentials.size() + term.powers.size();
     for (const LinearForm& heaviside : term.heavisides) factors += 1 + heaviside.variables.size();
-    return productionWeight(coefficient.numerator().backend().size() + coefficient.denominator().backend().size(),
-                            factors);
+    return productionWeight(wordsOf(term.coefficient), factors);
 }
 
 // The pairwise like-term merge, computed in one pass over the terms in order.
@@ -84,12 +81,14 @@ std::uint64_t termWeight(const Term& term) {
 class LikeTermMerger {
 public:
     // `expectedTerms`: how many terms are likely to be added, to size the lists once.
-    explicit LikeTermMerger(std::size_t expectedTerms = 0)
-        : leaderIndex_(expectedTerms, HashOfLeader{&hashes_}, LikeLeaders{&leaders_}) {
+    explicit LikeTermMerger(std::size_t expectedTerms = 0) {
         leaders_.reserve(expectedTerms);
         hashes_.reserve(expectedTerms);
+        std::size_t slots = MinimumSlots;
+        while (slots < 2 * expectedTerms) slots *= 2;
+        slots_.assign(slots, EmptySlot);
     }
-    // The index refers to the merger's own lists.
+    // One merger per operation; it is neither copied nor reused.
     LikeTermMerger(const LikeTermMerger&) = delete;
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
@@ -101,15 +100,21 @@ public:
             return;
         }
         requireWithinTermLimit(leaders_.size() + 1);
-        hashes_.push_back(shapeHash(term));
+        const std::size_t hash = shapeHash(term);
+        const std::size_t mask = slots_.size() - 1;
+        std::size_t slot = hash & mask;
+        for (; slots_[slot] != EmptySlot; slot = (slot + 1) & mask) {
+            const std::size_t leader = slots_[slot];
+            if (hashes_[leader] != hash || !areLike(leaders_[leader], term)) continue;
+            // Like an earlier leader: this term's slot is emptied.
+            leaders_[leader].coefficient += term.coefficient;
+            markConstantSlot();
+            return;
+        }
+        slots_[slot] = leaders_.size();
+        hashes_.push_back(hash);
         leaders_.push_back(std::move(term));
-        auto [leader, inserted] = leaderIndex_.insert(leaders_.size() - 1);
-        if (inserted) return;
-        // Like an earlier leader: its slot is emptied.
-        leaders_[*leader].coefficient += leaders_.back().coefficient;
-        leaders_.pop_back();
-        hashes_.pop_back();
-        markConstantSlot();
+        if (2 * leaders_.size() > slots_.size()) growIndex();
     }
 
     // The merged terms in slot order, without zero coefficients; the zero term if none is left.
@@ -125,14 +130,20 @@ public:
     }
 
 private:
-    struct HashOfLeader {
-        const std::vector<std::size_t>* hashes;
-        std::size_t operator()(std::size_t i) const { return (*hashes)[i]; }
-    };
-    struct LikeLeaders {
-        const std::vector<Term>* leaders;
-        bool operator()(std::size_t i, std::size_t j) const { return areLike((*leaders)[i], (*leaders)[j]); }
-    };
+    // The index of leaders by shape is an open-addressing table of leader positions (linear
+    // probing, at most half full), so that finding a like leader allocates nothing per term.
+    static constexpr std::size_t EmptySlot = std::numeric_limits<std::size_t>::max();
+    static constexpr std::size_t MinimumSlots = 16;
+
+    void growIndex() {
+        slots_.assign(2 * slots_.size(), EmptySlot);
+        const std::size_t mask = slots_.size() - 1;
+        for (std::size_t leader = 0; leader < leaders_.size(); ++leader) {
+            std::size_t slot = hashes_[leader] & mask;
+            while (slots_[slot] != EmptySlot) slot = (slot + 1) & mask;
+            slots_[slot] = leader;
+        }
+    }
 
     // The constant slot stands after the leaders seen so far.
     void markConstantSlot() {
@@ -143,7 +154,7 @@ private:
 
     std::vector<Term> leaders_;
     std::vector<std::size_t> hashes_;
-    std::unordered_set<std::size_t, HashOfLeader, LikeLeaders> leaderIndex_;
+    std::vector<std::size_t> slots_;
     bool constantSlotSet_ = false;
     std::size_t constantSlot_ = 0;
     Rational constantSum_;
@@ -166,11 +177,43 @@ Expolynomial add(const Expolynomial& a, const Expolynomial& b) {
     return merged(std::move(merger));
 }
 
+namespace {
+
+// -term as the product term * -1 gives it: the coefficient negated and the heaviside factors
+// normalised, the exponentials and powers unchanged.
+Term negated(Term term) {
+    term.coefficient = -term.coefficient;
+    normalise(term);
+    return term;
+}
+
+}  // namespace
+
 Expolynomial subtract(const Expolynomial& a, const Expolynomial& b) {
-    const Term minusOne(Rational(-1));
     LikeTermMerger merger(a.terms.size() + b.terms.size());
     for (const auto& term : a.terms) merger.add(term);
-    for (const auto& term : b.terms) merger.add(multiply(term, minusOne));
+    for (const auto& term : b.terms) merger.add(negated(term));
+    return merged(std::move(merger));
+}
+
+Expolynomial add(Expolynomial&& a, const Expolynomial& b) {
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (auto& term : a.terms) merger.add(std::move(term));
+    for (const auto& term : b.terms) merger.add(term);
+    return merged(std::move(merger));
+}
+
+Expolynomial subtract(Expolynomial&& a, const Expolynomial& b) {
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (auto& term : a.terms) merger.add(std::move(term));
+    for (const auto& term : b.terms) merger.add(negated(term));
+    return merged(std::move(merger));
+}
+
+Expolynomial subtract(Expolynomial&& a, Expolynomial&& b) {
+    LikeTermMerger merger(a.terms.size() + b.terms.size());
+    for (auto& term : a.terms) merger.add(std::move(term));
+    for (auto& term : b.terms) merger.add(negated(std::move(term)));
     return merged(std::move(merger));
 }
 

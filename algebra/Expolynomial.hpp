@@ -42,6 +42,11 @@ void normalise(Expolynomial& expolynomial);
 Expolynomial add(const Expolynomial& a, const Expolynomial& b);
 // A's terms, then each term of B multiplied by the constant term -1, normalised.
 Expolynomial subtract(const Expolynomial& a, const Expolynomial& b);
+// The same sums and differences, taking the terms of operands the caller no longer needs instead of
+// copying them; the results are identical.
+Expolynomial add(Expolynomial&& a, const Expolynomial& b);
+Expolynomial subtract(Expolynomial&& a, const Expolynomial& b);
+Expolynomial subtract(Expolynomial&& a, Expolynomial&& b);
 // For each term a of A: the products a*b over B's terms, normalised as a block of their own and
 // appended (a block that cancels leaves a zero term); the whole is normalised at the end.
 Expolynomial multiply(const Expolynomial& a, const Expolynomial& b);

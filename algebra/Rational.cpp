@@ -88,6 +88,19 @@ Rational fromTexts(std::string_view numerator, std::string_view denominator) {
     return num / den;
 }
 
+std::size_t wordsOf(const Rational& value) {
+#if DROVA_GMP_RATIONAL
+    static_assert(sizeof(mp_limb_t) == 8, "the word count assumes 64-bit limbs");
+    const auto* q = value.backend().data();
+    const std::size_t numerator = mpz_size(mpq_numref(q));
+    return (numerator == 0 ? 1 : numerator) + mpz_size(mpq_denref(q));
+#else
+    static_assert(sizeof(boost::multiprecision::limb_type) == 8, "the word count assumes 64-bit limbs");
+    const auto& q = value.backend().data();
+    return q.numerator().backend().size() + q.denominator().backend().size();
+#endif
+}
+
 std::string toText(const Rational& value) {
     std::string text = boost::multiprecision::numerator(value).str();
     const BigInt& den = boost::multiprecision::denominator(value);

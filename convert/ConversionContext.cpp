@@ -5,6 +5,7 @@
 
 #include "convert/ModelAccess.hpp"
 
+#include <utility>
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
 #include <algorithm>
@@ -162,7 +163,7 @@ void ConversionContext::walkRow(std::uint64_t state) {
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
     Expolynomial& entry = matrix_[currentRow_][column];
-    entry = add(entry, expression);
+    entry = add(std::move(entry), expression);
 }
 
 void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages) {
@@ -324,7 +325,7 @@ void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expoly
     Expolynomial staying = reached;
     for (std::uint64_t transition : enabled) {
         path.push_back({transition, 0});
-        staying = subtract(staying, expressionOf_.fired(path));
+        staying = subtract(std::move(staying), expressionOf_.fired(path));
         path.pop_back();
     }
     Expolynomial& entry = (*sojourn_)[currentRow_][state];

@@ -61,7 +61,7 @@ Expolynomial Exponential::integrateToInfinity(const LinearForm& argument, std::s
     Expolynomial result(std::vector<Term>{});
     for (const auto& term : density(argument).terms) {
         const Expolynomial atLower = substitute(antiderivative(term, variable), variable, lower);
-        result = subtract(result, multiply(atLower, factor));
+        result = subtract(std::move(result), multiply(atLower, factor));
     }
     return result;
 }

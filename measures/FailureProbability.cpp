@@ -5,6 +5,7 @@
 #include "measures/FirstPassage.hpp"
 #include "measures/RenewalSolver.hpp"
 
+#include <utility>
 #include <algorithm>
 
 namespace drova::measures {
@@ -50,8 +51,8 @@ FailureCurve failureProbability(const SemiMarkovModel& model, const std::vector<
         equation.kernel.push_back(std::move(row));
         Expolynomial intoDown, intoDownOrFailing;
         for (std::size_t j = 0; j < n; ++j) {
-            if (passage.down[j]) intoDown = add(intoDown, model.kernel[i][j]);
-            if (passage.down[j] || passage.mayFail[j]) intoDownOrFailing = add(intoDownOrFailing, model.kernel[i][j]);
+            if (passage.down[j]) intoDown = add(std::move(intoDown), model.kernel[i][j]);
+            if (passage.down[j] || passage.mayFail[j]) intoDownOrFailing = add(std::move(intoDownOrFailing), model.kernel[i][j]);
         }
         const Expolynomial staying = subtract(Expolynomial(Term(Rational(1))), intoDownOrFailing);
         equation.forcing.push_back({PiecewiseExpolynomial::fromExpolynomial(intoDown, entryName("Failure forcing", i)),

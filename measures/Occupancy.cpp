@@ -2,6 +2,7 @@
 
 #include "measures/PiecewiseExpolynomial.hpp"
 
+#include <utility>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -9,7 +10,7 @@ namespace drova::measures {
 Expolynomial occupancyOf(const SemiMarkovModel& model, std::size_t i, bool down) {
     Expolynomial total;
     for (std::size_t s = 0; s < model.gsmsStates.size(); ++s)
-        if (model.gsmsStates[s].down == down) total = add(total, model.occupancy[i][s]);
+        if (model.gsmsStates[s].down == down) total = add(std::move(total), model.occupancy[i][s]);
     return total;
 }
 
@@ -25,7 +26,7 @@ void checkOccupancyAddsUp(const SemiMarkovModel& model, const ExactKernel& kerne
         if (!considered[i] || kernel.losesProbability(i)) continue;
         Expolynomial difference = subtract(add(occupancyOf(model, i, false), occupancyOf(model, i, true)),
                                            Expolynomial(Term(Rational(1))));
-        for (const Expolynomial& entry : model.kernel[i]) difference = add(difference, entry);
+        for (const Expolynomial& entry : model.kernel[i]) difference = add(std::move(difference), entry);
         const std::string what = "The occupancy of " + describeState(model, i);
         if (!PiecewiseExpolynomial::fromExpolynomial(difference, what).isZero())
             throw std::invalid_argument(what + " does not add up to the probability of not having left it");

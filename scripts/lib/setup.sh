@@ -2,7 +2,7 @@
 # build needs (when run as root) and builds the project.
 # shellcheck shell=bash
 
-DROVA_PACKAGES=(g++ cmake make libboost-dev libgtest-dev libgmock-dev libbenchmark-dev
+DROVA_PACKAGES=(g++ cmake make libboost-dev libgmp-dev libgtest-dev libgmock-dev libbenchmark-dev
                 nlohmann-json3-dev libcli11-dev libeigen3-dev python3 librandom123-dev
                 libopenmpi-dev openmpi-bin
                 clang libclang-rt-14-dev)  # clang and its libFuzzer runtime: scripts/fuzz
