@@ -1,6 +1,6 @@
 // Models for which a measure does not exist, and malformed input, fail with a message saying so.
 
-#include "InspectedMachine.hpp"
+#include "CheckedMachine.hpp"
 #include "MeasuresTestSupport.hpp"
 
 #include "measures/FailureProbability.hpp"

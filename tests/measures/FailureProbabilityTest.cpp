@@ -1,7 +1,7 @@
 // The failure probability F(t) and reliability R(t): against the matrix exponential for Markov
 // kernels, a closed form around the jumps of a non-Markovian one, and an exact series.
 
-#include "InspectedMachine.hpp"
+#include "CheckedMachine.hpp"
 #include "MeasuresTestSupport.hpp"
 #include "NeumannSeries.hpp"
 
@@ -54,12 +54,12 @@ TEST(FailureProbability, MarkovKernelMatchesTheMatrixExponential) {
 }
 
 TEST(FailureProbability, IsExactlyZeroBeforeTheFirstPossibleFailureAndFollowsEveryJump) {
-    const InspectedMachine machine = inspectedMachine();
+    const CheckedMachine machine = checkedMachine();
     std::vector<Rational> times = {0, Rational(1), Rational(3) - Rational(1, 1000000000000), 3};
-    // At, just before and just after every inspection.
-    for (int inspection = 5; inspection <= 11; inspection += 2)
+    // At, just before and just after every check.
+    for (int check = 5; check <= 11; check += 2)
         for (const Rational& offset : {Rational(-1, 1000000000), Rational(0), Rational(1, 1000000000)})
-            times.push_back(Rational(inspection) + offset);
+            times.push_back(Rational(check) + offset);
     times.push_back(Rational(40));
     const auto curve = failureProbability(machine.model, times);
     EXPECT_EQ(curve.earliestFailure, Rational(3));
@@ -69,11 +69,11 @@ TEST(FailureProbability, IsExactlyZeroBeforeTheFirstPossibleFailureAndFollowsEve
     }
     for (std::size_t k = 3; k < times.size(); ++k) {
         SCOPED_TRACE("t = " + toText(times[k]));
-        const double expected = inspectedMachineFailure(times[k]);
+        const double expected = checkedMachineFailure(times[k]);
         EXPECT_NEAR(curve.failure[k], expected, 1e-10 * expected + 1e-15);
         EXPECT_NEAR(curve.failure[k] + curve.reliability[k], 1.0, 1e-13);
     }
-    // The jump at the first inspection is the probability e^(-1)/2 of a defect found there.
+    // The jump at the first check is the probability e^(-1)/2 of a defect found there.
     EXPECT_NEAR(curve.failure[5] - curve.failure[4], std::exp(-1.0) / 2, 1e-9);
 }
 

@@ -1,6 +1,6 @@
 // The steady state against closed forms.
 
-#include "InspectedMachine.hpp"
+#include "CheckedMachine.hpp"
 #include "MeasuresTestSupport.hpp"
 
 #include "measures/HighPrecision.hpp"
@@ -14,13 +14,13 @@ using namespace measures_test;
 using drova::measures::HighPrecision;
 using drova::measures::steadyState;
 
-TEST(SteadyState, InspectedMachineMatchesTheRenewalRewardFormula) {
+TEST(SteadyState, CheckedMachineMatchesTheRenewalRewardFormula) {
     // Per visit to Up: a run of mean tau = 2 (1 - e^(-1)); it is followed by a repair of mean 2
     // with probability 1 - c, c = e^(-1)/2. The warm-up is transient.
     const HighPrecision c = exp(HighPrecision(-1)) / 2;
     const HighPrecision run = 2 * (1 - exp(HighPrecision(-1)));
     const double availability = (run / (run + (1 - c) * 2)).convert_to<double>();
-    const auto result = steadyState(inspectedMachine().model);
+    const auto result = steadyState(checkedMachine().model);
     EXPECT_NEAR(result.availability, availability, 1e-15);
     EXPECT_NEAR(result.unavailability, 1 - availability, 1e-15);
     EXPECT_EQ(result.states[0], 0.0);

@@ -1,6 +1,6 @@
 // The mean time to failure and the probability of never failing, against closed forms.
 
-#include "InspectedMachine.hpp"
+#include "CheckedMachine.hpp"
 #include "MeasuresTestSupport.hpp"
 
 #include "measures/HighPrecision.hpp"
@@ -51,12 +51,12 @@ TEST(TimeToFailure, TwoUnitSystemMatchesTheTextbookFormulaForEveryRepairKind) {
     EXPECT_NEAR(fromOneUp.mean, m0 - 500, 1e-12 * m0);
 }
 
-TEST(TimeToFailure, InspectedMachineMeanAddsTheWarmupToTheRenewalMean) {
+TEST(TimeToFailure, CheckedMachineMeanAddsTheWarmupToTheRenewalMean) {
     // Each run lasts min(Exp(1/2), 2) and fails with probability 1 - c, c = e^(-1)/2, so
     // E[T] = 3 + E[run] / (1 - c) with E[run] = 2 (1 - e^(-1)).
     const HighPrecision c = exp(HighPrecision(-1)) / 2;
     const double expected = (3 + 2 * (1 - exp(HighPrecision(-1))) / (1 - c)).convert_to<double>();
-    EXPECT_NEAR(timeToFailure(inspectedMachine().model).mean, expected, 1e-13 * expected);
+    EXPECT_NEAR(timeToFailure(checkedMachine().model).mean, expected, 1e-13 * expected);
 }
 
 TEST(TimeToFailure, ProbabilityThatEscapesFailureMakesTheMeanInfinite) {
@@ -79,7 +79,7 @@ TEST(TimeToFailure, ProbabilityThatEscapesFailureMakesTheMeanInfinite) {
 }
 
 TEST(TimeToFailure, StartingInADownStateFailsAtOnce) {
-    const auto result = timeToFailure(inspectedMachine().model, 2);
+    const auto result = timeToFailure(checkedMachine().model, 2);
     EXPECT_EQ(result.mean, 0.0);
     EXPECT_EQ(result.neverFails, 0.0);
 }

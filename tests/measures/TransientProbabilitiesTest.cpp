@@ -1,7 +1,7 @@
 // Transient state probabilities and availability: against the matrix exponential, an exact
 // series around the jumps of a non-Markovian model, and the long-run limit.
 
-#include "InspectedMachine.hpp"
+#include "CheckedMachine.hpp"
 #include "MeasuresTestSupport.hpp"
 #include "NeumannSeries.hpp"
 
@@ -35,8 +35,8 @@ TEST(TransientProbabilities, MarkovKernelMatchesTheMatrixExponential) {
     }
 }
 
-TEST(TransientProbabilities, FollowTheJumpsOfADeterministicInspection) {
-    const InspectedMachine machine = inspectedMachine();
+TEST(TransientProbabilities, FollowTheJumpsOfADeterministicCheck) {
+    const CheckedMachine machine = checkedMachine();
     const Rational horizon(15, 2);
     // One series per GSMS state s, with forcing E_is (only state s's own sojourn is in s).
     const auto series = [&](std::size_t s) {
@@ -47,9 +47,9 @@ TEST(TransientProbabilities, FollowTheJumpsOfADeterministicInspection) {
     const Expolynomial upSeries = series(1), downSeries = series(2);
 
     std::vector<Rational> times = {Rational(1), Rational(3) - Rational(1, 1000000000000), 3, Rational(7, 2)};
-    for (int inspection : {5, 7})
+    for (int check : {5, 7})
         for (const Rational& offset : {Rational(-1, 1000000000), Rational(0), Rational(1, 1000000000)})
-            times.push_back(Rational(inspection) + offset);
+            times.push_back(Rational(check) + offset);
     times.push_back(horizon);
     const auto result = transientProbabilities(machine.model, times);
     for (std::size_t k = 0; k < times.size(); ++k) {
@@ -64,14 +64,14 @@ TEST(TransientProbabilities, FollowTheJumpsOfADeterministicInspection) {
         EXPECT_NEAR(result.availability[k], warmup + up, 1e-10 * (warmup + up));
         EXPECT_NEAR(result.unavailability[k], down, 1e-10 * down);
     }
-    // Nothing can be down before the first inspection: exactly 0, not merely small.
+    // Nothing can be down before the first check: exactly 0, not merely small.
     EXPECT_EQ(result.unavailability[1], 0.0);
     EXPECT_EQ(result.unavailability[2], 0.0);
     EXPECT_EQ(result.availability[1], 1.0);
 }
 
 TEST(TransientProbabilities, AvailabilityTendsToTheSteadyState) {
-    const SemiMarkovModel model = inspectedMachine().model;
+    const SemiMarkovModel model = checkedMachine().model;
     const double longRun = steadyState(model).availability;
     const auto result = transientProbabilities(model, {Rational(200)});
     EXPECT_NEAR(result.availability[0], longRun, 1e-11);
