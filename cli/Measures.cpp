@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <cstdint>
 #include <cstdlib>
 #include <regex>
 #include <stdexcept>
@@ -37,6 +38,91 @@ std::vector<double> parseTimes(const std::string& text) {
         if (end == text.size()) return times;
         start = end + 1;
     }
+}
+
+namespace {
+
+// A decimal as mantissa * 10^exponent.
+struct Decimal {
+    std::int64_t mantissa = 0;
+    int exponent = 0;
+};
+
+// Digits, optionally with a point, and optionally an exponent; none for any other text, or one of
+// more than 18 significant digits.
+std::optional<Decimal> decimalOf(const std::string& text) {
+    static const std::regex number(R"(([0-9]*)(\.([0-9]*))?([eE]([-+]?[0-9]{1,4}))?)");
+    std::smatch parts;
+    if (!std::regex_match(text, parts, number) || parts[1].length() + parts[3].length() == 0) return std::nullopt;
+    std::string digits = parts[1].str() + parts[3].str();
+    digits.erase(0, std::min(digits.find_first_not_of('0'), digits.size()));
+    if (digits.size() > 18) return std::nullopt;
+    Decimal d;
+    for (const char c : digits) d.mantissa = d.mantissa * 10 + (c - '0');
+    d.exponent = (parts[5].matched ? std::stoi(parts[5].str()) : 0) - static_cast<int>(parts[3].length());
+    return d;
+}
+
+// The mantissa of d on the scale 10^exponent (exponent <= d.exponent); none past 2^62.
+std::optional<std::int64_t> scaled(const Decimal& d, int exponent) {
+    std::int64_t value = d.mantissa;
+    for (int k = exponent; k < d.exponent; ++k) {
+        if (value > (std::int64_t{1} << 62) / 10) return std::nullopt;
+        value *= 10;
+    }
+    return value;
+}
+
+// The double nearest mantissa * 10^exponent.
+double nearest(std::int64_t mantissa, int exponent) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%llde%d", static_cast<long long>(mantissa), exponent);
+    return std::strtod(text, nullptr);
+}
+
+}  // namespace
+
+std::vector<double> parseTimeGrid(const std::string& text) {
+    const std::string rule = " (give A:B:STEP, the first and last time and the step, decimals such as 0:1000:10 or "
+                             "0:2.5:0.1, with 0 <= A <= B and STEP > 0)";
+    const std::size_t first = text.find(':');
+    const std::size_t second = first == std::string::npos ? first : text.find(':', first + 1);
+    if (second == std::string::npos || text.find(':', second + 1) != std::string::npos)
+        throw std::invalid_argument("--times: \"" + text + "\" is not a grid of times" + rule);
+    const std::string items[3] = {text.substr(0, first), text.substr(first + 1, second - first - 1),
+                                  text.substr(second + 1)};
+    Decimal values[3];
+    for (int k = 0; k < 3; ++k) {
+        const std::optional<Decimal> d = decimalOf(items[k]);
+        if (!d) throw std::invalid_argument("--times: \"" + items[k] + "\" is not a time" + rule);
+        values[k] = *d;
+    }
+    const int exponent = std::min({values[0].exponent, values[1].exponent, values[2].exponent});
+    const std::optional<std::int64_t> a = scaled(values[0], exponent), b = scaled(values[1], exponent),
+                                      step = scaled(values[2], exponent);
+    if (!a || !b || !step) throw std::invalid_argument("--times: the numbers of \"" + text + "\" differ too much in scale" + rule);
+    if (*step == 0) throw std::invalid_argument("--times: the step is 0" + rule);
+    if (*b < *a) throw std::invalid_argument("--times: the last time is before the first" + rule);
+    const std::int64_t count = (*b - *a) / *step + 1;
+    if (static_cast<std::uint64_t>(count) > MostGridTimes)
+        throw std::invalid_argument("--times: " + text + " gives " + std::to_string(count) + " times; at most " +
+                                    std::to_string(MostGridTimes) + " can be drawn");
+    std::vector<double> times;
+    for (std::int64_t k = 0; k < count; ++k) times.push_back(nearest(*a + k * *step, exponent));
+    if (!std::isfinite(times.back())) throw std::invalid_argument("--times: the time " + items[1] + " is out of range" + rule);
+    return times;
+}
+
+std::vector<double> gridUpTo(double end, int steps) {
+    const int decade = static_cast<int>(std::floor(std::log10(end / steps)));
+    for (int e = decade;; ++e)
+        for (const std::int64_t m : {1, 2, 5}) {
+            const double step = nearest(m, e);
+            if (step * steps < end * (1 - 1e-12)) continue;
+            std::vector<double> times;
+            for (std::int64_t k = 0; times.empty() || times.back() < end; ++k) times.push_back(nearest(k * m, e));
+            return times;
+        }
 }
 
 std::vector<md::Array> callDrovarel(std::size_t nargout, const std::string& model, const std::vector<double>& times,

@@ -14,6 +14,16 @@ namespace drova::cli::measures {
 // std::invalid_argument saying what is wrong, for the command to report.
 std::vector<double> parseTimes(const std::string& text);
 
+// "A:B:STEP": the times A, A + STEP, ... up to B, each the double nearest its exact decimal (so
+// 0:1:0.1 gives 0.3, not 0.30000000000000004); at most MostGridTimes of them.
+// std::invalid_argument saying what is wrong.
+std::vector<double> parseTimeGrid(const std::string& text);
+inline constexpr std::size_t MostGridTimes = 10001;
+
+// The times 0, STEP, 2 STEP, ... up to the first at or past `end` (> 0), with STEP the smallest of
+// 1, 2 and 5 times a power of ten that takes at most `steps` steps to reach `end`.
+std::vector<double> gridUpTo(double end, int steps);
+
 // Drovarel(model, times, measure[, from]) through the module's exports, with `nargout` outputs.
 std::vector<matlab::data::Array> callDrovarel(std::size_t nargout, const std::string& model,
                                               const std::vector<double>& times, const std::string& measure,

@@ -1,9 +1,12 @@
 #include "cli/SimReport.hpp"
 
+#include "modules/sim/ClassicSimHost.hpp"
+
 #include <nlohmann/json.hpp>
 
 #include <cmath>
 #include <cstdio>
+#include <new>
 
 namespace drova::cli {
 
@@ -94,6 +97,19 @@ std::string summaryJson(const RunSummary& summary, double horizon, const SimStre
         json["failureProbability"].push_back(
             {{"time", number(f.time)}, {"estimate", number(f.estimate)}, {"interval", interval(f.wilson)}});
     return json.dump() + "\n";
+}
+
+void raiseRunFailure(const KeyedRunStatus& status) {
+    sim::ClassicSimHost reporter;
+    if (status.interrupted) reporter.interrupted();
+    if (status.error) {
+        try {
+            std::rethrow_exception(status.error);
+        } catch (const std::bad_alloc&) {
+            reporter.outOfMemory();
+        }
+    }
+    if (status.failure) reportRunFailure(*status.failure, reporter);
 }
 
 }  // namespace drova::cli

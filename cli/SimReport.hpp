@@ -2,6 +2,7 @@
 // What drova sim writes: the first-passage times one per line or as CSV, and the summary of the
 // runs (simulate/RunStatistics.hpp) as text or as one JSON object.
 
+#include "simulate/KeyedRuns.hpp"
 #include "simulate/RunStatistics.hpp"
 
 #include <cstdint>
@@ -26,5 +27,9 @@ std::string summaryText(const RunSummary& summary, double horizon);
 // The summary as one JSON object on one line; numbers in full precision, null where there is no
 // value (and for an infinite horizon).
 std::string summaryJson(const RunSummary& summary, double horizon, const SimStreamDescription& stream);
+
+// Ends the command as the module's call ends when the runs on keyed substreams were interrupted
+// or failed: with the module's error (a ClassicError with its identifier); returns otherwise.
+void raiseRunFailure(const KeyedRunStatus& status);
 
 }  // namespace drova::cli

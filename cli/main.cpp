@@ -27,7 +27,8 @@ int main(int argc, char** argv) {
                "  drova check examples/machine.gsms\n"
                "  drova konv examples/machine.gsms --path 1,2 --dest 1,1\n"
                "  drova int tests/data/int/worked-example-short.json\n"
-               "  drova sim examples/machine.gsms --runs 10 --horizon 1000");
+               "  drova sim examples/machine.gsms --runs 10 --horizon 1000\n"
+               "  drova plot examples/redundant.gsms --sim 100000");
     std::map<CLI::App*, CommandRunner> runners;
     // Subcommands register here.
     runners.insert(addCheckCommand(app));
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
     runners.insert(addIntCommand(app));
     runners.insert(addReliabilityCommand(app));
     runners.insert(addAvailabilityCommand(app));
+    runners.insert(addPlotCommand(app));
 
     try {
         app.parse(argc, argv);

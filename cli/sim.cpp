@@ -21,7 +21,6 @@
 #include "formats/InputFile.hpp"
 #include "formats/SimModelJson.hpp"
 #include "gsms/ReadGsms.hpp"
-#include "modules/sim/ClassicSimHost.hpp"
 #include "modules/sim/GsmsStructure.hpp"
 #include "simulate/GsmsToSim.hpp"
 #include "simulate/KeyedRuns.hpp"
@@ -123,16 +122,7 @@ std::vector<double> simulateKeyed(const SimRequest& request, const SimModel& mod
 #ifdef DROVA_MPI
     result = mpi::gatherAtRoot(std::move(result));
 #endif
-    sim::ClassicSimHost reporter;
-    if (result.interrupted) reporter.interrupted();
-    if (result.error) {
-        try {
-            std::rethrow_exception(result.error);
-        } catch (const std::bad_alloc&) {
-            reporter.outOfMemory();
-        }
-    }
-    if (result.failure) reportRunFailure(*result.failure, reporter);
+    raiseRunFailure(result);
     return std::move(result.times);
 }
 

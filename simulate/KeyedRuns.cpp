@@ -9,6 +9,7 @@
 #include <limits>
 #include <memory>
 #include <mutex>
+#include <span>
 #include <thread>
 
 namespace drova {
@@ -80,22 +81,80 @@ private:
 constexpr std::int64_t ChunkRuns = 256;
 constexpr std::int64_t NoFailure = std::numeric_limits<std::int64_t>::max();
 
-class KeyedRunner {
+// What the runs record. A job is told how many chunks and workers there are before the runs start;
+// run() is called for each run with its chunk and worker, and may write only what belongs to
+// those; collect() gathers everything once all runs are done.
+
+// The first-passage times, kept per chunk so that they come back in run order.
+class FirstPassageJob {
 public:
-    KeyedRunner(std::int64_t runs, double horizon, const SimModel& gsms, std::int64_t initialState,
-                const KeyedRunOptions& options, int workers)
-        : runs_(runs), horizon_(horizon), gsms_(gsms), initialState_(initialState), options_(options),
-          chunks_((runs + ChunkRuns - 1) / ChunkRuns), results_(static_cast<std::size_t>(chunks_)) {
-        for (int w = 0; w < workers; ++w) workers_.push_back(std::make_unique<Worker>(options.seed));
+    using Result = KeyedRunsResult;
+
+    explicit FirstPassageJob(double horizon) : horizon_(horizon) {}
+    void prepare(std::int64_t chunks, int /*workers*/) { chunks_.resize(static_cast<std::size_t>(chunks)); }
+    void run(const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+             const detail::RunHost<WorkerHost>& call, SimulationCounts& counts, std::int64_t chunk, int /*worker*/) {
+        const double time = detail::simulateRun(horizon_, gsms, initialState, timers, call, counts);
+        if (time != std::numeric_limits<double>::infinity()) chunks_[static_cast<std::size_t>(chunk)].push_back(time);
+    }
+    void collect(Result& result) const {
+        std::size_t total = 0;
+        for (const auto& chunk : chunks_) total += chunk.size();
+        result.times.reserve(total);
+        for (const auto& chunk : chunks_) result.times.insert(result.times.end(), chunk.begin(), chunk.end());
     }
 
-    KeyedRunsResult run() {
+private:
+    const double horizon_;
+    std::vector<std::vector<double>> chunks_;
+};
+
+// The runs in a down state at each time, counted per worker: the sums do not depend on which
+// worker ran which run.
+class OccupancyJob {
+public:
+    using Result = KeyedOccupancyResult;
+
+    explicit OccupancyJob(std::span<const double> at) : at_(at) {}
+    void prepare(std::int64_t /*chunks*/, int workers) {
+        down_.assign(static_cast<std::size_t>(workers), std::vector<std::int64_t>(at_.size()));
+    }
+    void run(const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+             const detail::RunHost<WorkerHost>& call, SimulationCounts& counts, std::int64_t /*chunk*/, int worker) {
+        detail::simulateOccupancyRun(at_, gsms, initialState, timers, call, counts,
+                                     down_[static_cast<std::size_t>(worker)]);
+    }
+    void collect(Result& result) const {
+        result.down.assign(at_.size(), 0);
+        for (const auto& counts : down_)
+            for (std::size_t k = 0; k < counts.size(); ++k) result.down[k] += counts[k];
+    }
+
+private:
+    const std::span<const double> at_;
+    std::vector<std::vector<std::int64_t>> down_;
+};
+
+template <class Job>
+class KeyedRunner {
+public:
+    using Result = typename Job::Result;
+
+    KeyedRunner(std::int64_t runs, Job& job, const SimModel& gsms, std::int64_t initialState,
+                const KeyedRunOptions& options, int workers)
+        : runs_(runs), job_(job), gsms_(gsms), initialState_(initialState), options_(options),
+          chunks_((runs + ChunkRuns - 1) / ChunkRuns) {
+        for (int w = 0; w < workers; ++w) workers_.push_back(std::make_unique<Worker>(options.seed, w));
+        job_.prepare(chunks_, workers);
+    }
+
+    Result run() {
         std::vector<std::thread> threads;
         for (auto& worker : workers_) threads.emplace_back([this, w = worker.get()] { work(*w); });
         watch();
         for (std::thread& thread : threads) thread.join();
 
-        KeyedRunsResult result;
+        Result result;
         for (auto& worker : workers_) {
             result.counts.transitionsTaken += worker->counts.transitionsTaken;
             result.counts.timersSampled += worker->counts.timersSampled;
@@ -107,10 +166,7 @@ public:
         } else if (failure_) {
             result.failure = failure_;
         } else {
-            std::size_t total = 0;
-            for (const auto& chunk : results_) total += chunk.size();
-            result.times.reserve(total);
-            for (const auto& chunk : results_) result.times.insert(result.times.end(), chunk.begin(), chunk.end());
+            job_.collect(result);
         }
         return result;
     }
@@ -118,8 +174,9 @@ public:
 private:
     // Each on cache lines of its own: a worker writes its counts and reads its flag all the time.
     struct alignas(64) Worker {
-        explicit Worker(std::uint32_t seed) : host(seed) {}
+        Worker(std::uint32_t seed, int position) : host(seed), index(position) {}
         WorkerHost host;
+        const int index;
         std::atomic<std::int64_t> chunkStart{-1};  // first run of the chunk it works on
         SimulationCounts counts;
     };
@@ -142,14 +199,11 @@ private:
                 // either is seen here or sees this chunk and stops it.
                 worker.chunkStart.store(begin);
                 if (begin > failedRun_.load()) break;
-                std::vector<double>& out = results_[static_cast<std::size_t>(chunk)];
                 for (std::int64_t r = begin; r < end; ++r) {
                     if (r > failedRun_.load(std::memory_order_relaxed)) return finish();
                     worker.host.startRun(r);
                     try {
-                        const double time = detail::simulateRun(horizon_, gsms_, initialState_, timers, call,
-                                                                publish.counts);
-                        if (time != std::numeric_limits<double>::infinity()) out.push_back(time);
+                        job_.run(gsms_, initialState_, timers, call, publish.counts, chunk, worker.index);
                         call.poll();
                     } catch (FailureSignal& signal) {
                         signal.failure.run = r;
@@ -206,12 +260,11 @@ private:
     }
 
     const std::int64_t runs_;
-    const double horizon_;
+    Job& job_;
     const SimModel& gsms_;
     const std::int64_t initialState_;
     const KeyedRunOptions& options_;
     const std::int64_t chunks_;
-    std::vector<std::vector<double>> results_;  // the reached times of each chunk
     std::vector<std::unique_ptr<Worker>> workers_;
     std::atomic<std::int64_t> nextChunk_{0};
     std::atomic<std::int64_t> failedRun_{NoFailure};
@@ -226,27 +279,54 @@ private:
 
 }  // namespace
 
-KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const SimModel& gsms,
-                                  const KeyedRunOptions& options) {
-    KeyedRunsResult result;
+namespace {
+
+// The checks before any run: a negative count and an initial state that does not exist fail; true
+// when there is nothing to simulate.
+bool checkedNothingToRun(std::int64_t runs, const SimModel& gsms, KeyedRunStatus& status) {
     if (runs < 0) {
-        result.failure = RunFailure{RunFailure::Kind::NegativeRunCount, -1, runs, 0, 0, {}};
-        return result;
+        status.failure = RunFailure{RunFailure::Kind::NegativeRunCount, -1, runs, 0, 0, {}};
+        return true;
     }
     const auto stateCount = static_cast<std::int64_t>(gsms.States.size());
     const std::int64_t initialState = gsms.Initial.InitialState;
     if (initialState < 1 || initialState > stateCount) {
-        result.failure = RunFailure{RunFailure::Kind::IndexOutOfBounds, -1, initialState, 1, stateCount, "gsms.States"};
-        return result;
+        status.failure = RunFailure{RunFailure::Kind::IndexOutOfBounds, -1, initialState, 1, stateCount, "gsms.States"};
+        return true;
     }
-    if (gsms.States[initialState - 1].DownState) {
+    return runs == 0;
+}
+
+template <class Job>
+typename Job::Result runKeyed(std::int64_t runs, Job& job, const SimModel& gsms, const KeyedRunOptions& options) {
+    const std::int64_t chunks = (runs + ChunkRuns - 1) / ChunkRuns;
+    const int workers = static_cast<int>(std::clamp<std::int64_t>(options.threads, 1, chunks));
+    return KeyedRunner<Job>(runs, job, gsms, gsms.Initial.InitialState, options, workers).run();
+}
+
+}  // namespace
+
+KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const SimModel& gsms,
+                                  const KeyedRunOptions& options) {
+    KeyedRunsResult result;
+    if (checkedNothingToRun(runs, gsms, result)) return result;
+    if (gsms.States[gsms.Initial.InitialState - 1].DownState) {
         result.times.assign(static_cast<std::size_t>(runs), 0.0);
         return result;
     }
-    if (runs == 0) return result;
-    const std::int64_t chunks = (runs + ChunkRuns - 1) / ChunkRuns;
-    const int workers = static_cast<int>(std::clamp<std::int64_t>(options.threads, 1, chunks));
-    return KeyedRunner(runs, analysisTime, gsms, initialState, options, workers).run();
+    FirstPassageJob job(analysisTime);
+    return runKeyed(runs, job, gsms, options);
+}
+
+KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
+                                            const KeyedRunOptions& options) {
+    KeyedOccupancyResult result;
+    if (checkedNothingToRun(runs, gsms, result)) {
+        if (!result.failure) result.down.assign(at.size(), 0);
+        return result;
+    }
+    OccupancyJob job(at);
+    return runKeyed(runs, job, gsms, options);
 }
 
 }  // namespace drova

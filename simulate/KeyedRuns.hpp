@@ -1,5 +1,6 @@
 #pragma once
-// Simulation runs on keyed substreams (simulate/PhiloxStream.hpp), shared out among threads.
+// Simulation runs on keyed substreams (simulate/PhiloxStream.hpp), shared out among threads: the
+// first-passage times to the down states, or the runs in a down state at given times.
 //
 // Run r (counted from 0) draws only from substream r of the seed, so the times, which come back
 // in run order, are the same for any number of threads and for any split of the runs into
@@ -19,6 +20,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -55,17 +57,32 @@ struct KeyedRunOptions {
     std::atomic<std::int64_t>* runsDone = nullptr;
 };
 
-struct KeyedRunsResult {
-    std::vector<double> times;       // of the runs that reached a down state, in run order
+// How the runs of a call went.
+struct KeyedRunStatus {
     SimulationCounts counts;         // of the runs simulated, in all threads
     std::optional<RunFailure> failure;
     bool interrupted = false;        // the interrupt request ended the call
     std::exception_ptr error;        // anything else that went wrong (memory), rethrown by the caller
 };
 
+struct KeyedRunsResult : KeyedRunStatus {
+    std::vector<double> times;       // of the runs that reached a down state, in run order
+};
+
+struct KeyedOccupancyResult : KeyedRunStatus {
+    std::vector<std::int64_t> down;  // for each of the times asked for, the runs in a down state then
+};
+
 // Simulates the runs; a failure or an interrupt leaves `times` empty. If the initial state is a
 // down state, every run's time is 0 and nothing is drawn.
 KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const SimModel& gsms,
                                   const KeyedRunOptions& options);
+
+// Simulates the runs through down states and out of them, as far as the last of the times `at`
+// (ascending and finite), and counts at each time the runs that are in a down state then: the
+// estimate of the unavailability. A run draws from the same substream as in simulateKeyedRuns,
+// and in the same order up to its first down state. A failure or an interrupt leaves `down` empty.
+KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
+                                            const KeyedRunOptions& options);
 
 }  // namespace drova

@@ -122,4 +122,47 @@ double simulateRun(double analysisTime, const SimModel& gsms, std::int64_t initi
     return std::numeric_limits<double>::infinity();
 }
 
+// One run from the initial state that goes on through down states and out of them until it has
+// passed the last of the times `at` (ascending); for each of them at which the run is in a down
+// state, adds one to that time's entry of `down`. The state at a time is the one entered last at
+// or before it; a run that finds no enabled transition stays where it is.
+template <class Services>
+void simulateOccupancyRun(std::span<const double> at, const SimModel& gsms, std::int64_t initialState,
+                          std::span<double> timers, const RunHost<Services>& call, SimulationCounts& done,
+                          std::span<std::int64_t> down) {
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    const auto stateCount = static_cast<std::int64_t>(gsms.States.size());
+    double time = 0.0;
+    std::int64_t current = initialState;
+    std::size_t next = 0;  // the first time of `at` not yet recorded
+    // Records the current state at the times before `end`.
+    auto recordUntil = [&](double end) {
+        const bool isDown = gsms.States[current - 1].DownState;
+        for (; next < at.size() && at[next] < end; ++next)
+            if (isDown) ++down[next];
+    };
+    std::fill(timers.begin(), timers.end(), NaN);
+    startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, call);
+    done.timersSampled += static_cast<std::int64_t>(gsms.Initial.InitialTimers.size());
+    for (;;) {
+        checkedIndex(call.services, current, 1, stateCount, "gsms.States");
+        const MinimumTimerChoice step =
+            selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, call);
+        if (!step.minTrans) return recordUntil(std::numeric_limits<double>::infinity());
+        recordUntil(time + step.minTimer);
+        if (next == at.size()) return;
+        time += step.minTimer;
+        const SimDestination& destination = chooseDestination(gsms.Transitions[*step.minTrans - 1], call);
+        current = checkedIndex(call.services, destination.Target, 1, stateCount, "gsms.States");
+        ++done.transitionsTaken;
+        for (double& timer : timers) {
+            const double left = timer - step.minTimer;
+            timer = left <= 0.0 ? NaN : left;
+        }
+        startTimers(timers, destination.New, gsms.Distributions, call);
+        done.timersSampled += static_cast<std::int64_t>(destination.New.size());
+        call.poll();
+    }
+}
+
 }  // namespace drova::detail

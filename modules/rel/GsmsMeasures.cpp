@@ -3,6 +3,7 @@
 #include "convert/ConversionContext.hpp"
 #include "measures/FailureProbability.hpp"
 #include "measures/FirstPassage.hpp"
+#include "measures/KernelValues.hpp"
 #include "measures/SteadyState.hpp"
 #include "measures/TimeToFailure.hpp"
 #include "measures/TransientProbabilities.hpp"
@@ -101,12 +102,9 @@ auto measured(const GsmsProcess& process, Measure measure) {
     }
 }
 
-}  // namespace
-
-GsmsProcess processOf(const Gsms& model, bool downStatesAbsorb, const std::optional<std::string>& from) {
-    const std::uint64_t start = startOf(model, from);
+// The process of the model, starting in its first state.
+GsmsProcess walkedProcess(const Gsms& model, bool downStatesAbsorb) {
     RenewalProcess process = walk(model, downStatesAbsorb);
-
     GsmsProcess result;
     result.gsmsIndex = process.states;
     measures::SemiMarkovModel& sms = result.model;
@@ -114,14 +112,22 @@ GsmsProcess processOf(const Gsms& model, bool downStatesAbsorb, const std::optio
     for (const GsmsState& s : model.states()) sms.gsmsStates.push_back({s.name, s.flag});
     sms.kernel = std::move(process.kernel);
     sms.occupancy = std::move(process.sojourn);
+    return result;
+}
 
-    const auto position = std::find(process.states.begin(), process.states.end(), start);
-    if (position == process.states.end())
+}  // namespace
+
+GsmsProcess processOf(const Gsms& model, bool downStatesAbsorb, const std::optional<std::string>& from) {
+    const std::uint64_t start = startOf(model, from);
+    GsmsProcess result = walkedProcess(model, downStatesAbsorb);
+    const std::vector<std::uint64_t>& states = result.gsmsIndex;
+    const auto position = std::find(states.begin(), states.end(), start);
+    if (position == states.end())
         throw std::invalid_argument(std::string(from ? "The state " : "The initial state ") +
                                     quoted(model.state(start).name) + " (" + std::to_string(start) +
                                     ") is not a state of the SMS: the ages of its timers on entry are not all known, "
                                     "so the measures cannot start there");
-    sms.initialState = static_cast<std::size_t>(position - process.states.begin());
+    result.model.initialState = static_cast<std::size_t>(position - states.begin());
     return result;
 }
 
@@ -140,6 +146,18 @@ GsmsReliability reliabilityOf(const Gsms& model, const std::vector<Rational>& ti
         result.failure = std::move(curve.failure);
         result.reliability = std::move(curve.reliability);
     }
+    return result;
+}
+
+GsmsKernel kernelOf(const Gsms& model, const std::vector<Rational>& times) {
+    measures::checkTimes(times);
+    const GsmsProcess process = walkedProcess(model, false);
+    GsmsKernel result;
+    for (const measures::NamedState& state : process.model.states) result.names.push_back(state.name);
+    measures::KernelValues values = measured(process, [&] { return measures::kernelValues(process.model, times); });
+    result.values = std::move(values.values);
+    result.timeScale = values.timeScale;
+    result.gsmsIndex = process.gsmsIndex;
     return result;
 }
 

@@ -54,6 +54,16 @@ struct GsmsAvailability {
 GsmsAvailability availabilityOf(const Gsms& model, const std::vector<Rational>& times,
                                 const std::optional<std::string>& from = std::nullopt);
 
+struct GsmsKernel {
+    std::vector<std::string> names;                       // of the states of the SMS, in index order
+    std::vector<std::uint64_t> gsmsIndex;                 // their indices in the file
+    std::vector<std::vector<std::vector<double>>> values;  // values[i][j][k] = K_ij(times[k])
+    double timeScale = 0;  // the largest mean time to leave a state of the SMS (0: none is left)
+};
+
+// The SMS kernel (no state absorbing) at the times, as drova konv gives it without a time bound.
+GsmsKernel kernelOf(const Gsms& model, const std::vector<Rational>& times);
+
 // The exact value of the shortest decimal text that reads back as `time` (so 0.3 is 3/10, not the
 // binary double next to it): a time typed as a decimal means that decimal, also at a jump of F.
 // std::invalid_argument for a time that is not finite.

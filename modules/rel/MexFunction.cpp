@@ -21,8 +21,10 @@ using matlab::mex::ArgumentList;
 
 namespace {
 
-// The most outputs either measure gives.
+// The most outputs a measure gives: five for the reliability and the availability, three for the
+// kernel.
 constexpr std::size_t MostOutputs = 5;
+constexpr std::size_t KernelOutputs = 3;
 
 std::string shortest(double value) {
     char text[64];
@@ -41,6 +43,13 @@ Gsms readModel(const std::string& path) {
     return readGsms(file);
 }
 
+// The texts as a column of strings.
+Array column(matlab::data::ArrayFactory& factory, const std::vector<std::string>& texts) {
+    std::vector<matlab::data::MATLABString> strings;
+    for (const std::string& text : texts) strings.emplace_back(toUtf16Text(text));
+    return factory.createArray<matlab::data::MATLABString>({texts.size(), 1}, std::move(strings));
+}
+
 }  // namespace
 
 MexFunction::MexFunction() : engine_(getEngine()) {}
@@ -55,7 +64,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     const TypedArray<double> timeValues(inputs[1]);
     std::vector<Rational> times;
     for (std::size_t k = 0; k < timeValues.getNumberOfElements(); ++k) times.push_back(timeOfDouble(timeValues[k]));
-    const bool availability = inputs.size() >= 3 && text(inputs[2]) == "availability";
+    const std::string measure = inputs.size() >= 3 ? text(inputs[2]) : "reliability";
     std::optional<std::string> from;
     if (inputs.size() == 4) from = text(inputs[3]);
 
@@ -64,7 +73,21 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     auto row = [&](const std::vector<double>& values) {
         return factory_.createArray<double>({1, values.size()}, values);
     };
-    if (!availability) {
+    if (measure == "kernel") {
+        const GsmsKernel kernel = kernelOf(model, times);
+        const std::size_t n = kernel.names.size();
+        // K(i, j, k), column-major: element (i, j, k) at i + j * n + k * n * n.
+        std::vector<double> values(n * n * count);
+        for (std::size_t i = 0; i < n; ++i)
+            for (std::size_t j = 0; j < n; ++j)
+                for (std::size_t k = 0; k < count; ++k) values[i + j * n + k * n * n] = kernel.values[i][j][k];
+        const std::vector<Array> results{factory_.createArray<double>({n, n, count}, std::move(values)),
+                                         column(factory_, kernel.names),
+                                         factory_.createScalar(kernel.timeScale)};
+        for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
+        return;
+    }
+    if (measure == "reliability") {
         const GsmsReliability r = reliabilityOf(model, times, from);
         const std::vector<Array> results{row(r.failure), factory_.createScalar(r.mttf),
                                          factory_.createScalar(r.neverFails), row(r.reliability),
@@ -82,17 +105,17 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     results.push_back(factory_.createArray<double>({states, count}, std::move(probabilities)));
     results.push_back(factory_.createArray<double>({states, 1}, a.steadyStates));
     if (outputs.size() == MostOutputs) {
-        std::vector<matlab::data::MATLABString> names;
-        for (const GsmsState& s : model.states()) names.emplace_back(toUtf16Text(s.name));
-        results.push_back(factory_.createArray<matlab::data::MATLABString>({states, 1}, std::move(names)));
+        std::vector<std::string> names;
+        for (const GsmsState& s : model.states()) names.push_back(s.name);
+        results.push_back(column(factory_, names));
     }
     for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
 }
 
 void MexFunction::checkInputs(const ArgumentList& inputs, std::size_t outputCount) {
     if (inputs.size() < 2 || inputs.size() > 4)
-        raise("Two to four inputs required: path, times, and optionally the measure (\"reliability\" or "
-              "\"availability\") and the name of the starting state");
+        raise("Two to four inputs required: path, times, and optionally the measure (\"reliability\", "
+              "\"availability\" or \"kernel\") and the name of the starting state");
     if (outputCount > MostOutputs) raise("Too many outputs: Drovarel gives at most five");
     if (!isText(inputs[0])) raise("First input must be a string scalar or character row");
     if (!isA(inputs[1], "double")) raise("Second input must be a double");
@@ -104,16 +127,21 @@ void MexFunction::checkInputs(const ArgumentList& inputs, std::size_t outputCoun
             raise("Second input must hold finite times of at least 0; element " + std::to_string(k + 1) + " is " +
                   shortest(t));
     }
+    bool kernel = false;
     if (inputs.size() >= 3) {
         bool known = false;
         if (isText(inputs[2])) {
             const std::string measure = inputs[2].getType() == matlab::data::ArrayType::MATLAB_STRING
                                             ? std::string(StringArray(inputs[2])[0])
                                             : CharArray(inputs[2]).toAscii();
-            known = measure == "reliability" || measure == "availability";
+            known = measure == "reliability" || measure == "availability" || measure == "kernel";
+            kernel = measure == "kernel";
         }
-        if (!known) raise("Third input must be \"reliability\" or \"availability\"");
+        if (!known) raise("Third input must be \"reliability\", \"availability\" or \"kernel\"");
     }
+    if (kernel && outputCount > KernelOutputs) raise("Too many outputs: the kernel gives at most three");
+    if (kernel && inputs.size() == 4)
+        raise("The kernel takes no starting state: it is the same from every state");
     if (inputs.size() == 4 && !isText(inputs[3]))
         raise("Fourth input must be a string scalar or character row: the name of the starting state");
 }

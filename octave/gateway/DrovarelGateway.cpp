@@ -2,6 +2,7 @@
 //
 //     [F, mttf, neverFails, R, mttfGivenFailure] = Drovarel(path, times [, "reliability" [, from]])
 //     [A, steady, P, steadyStates, names]        = Drovarel(path, times, "availability" [, from])
+//     [K, names, timeScale]                       = Drovarel(path, times, "kernel")
 //
 // The path, the measure and the starting state are character rows; the times a double row. The
 // names come back as a cell column of character rows.

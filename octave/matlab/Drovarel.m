@@ -3,6 +3,7 @@
 %   [F, mttf, neverFails, R, mttfGivenFailure] = Drovarel(path, times)
 %   [F, mttf, neverFails, R, mttfGivenFailure] = Drovarel(path, times, "reliability", from)
 %   [A, steady, P, steadyStates, names]        = Drovarel(path, times, "availability", from)
+%   [K, names, timeScale]                       = Drovarel(path, times, "kernel")
 %
 % path names a GSMS file; times is a double row of finite times of at least 0 (each read as the
 % shortest decimal that gives that double, so 0.3 is 3/10); from is the optional name of the
@@ -16,6 +17,10 @@
 % "availability": A(t), the probability of being in an up state at t; P, the probability of each
 % state of the model at each time (one row per state); the long-run availability, the long-run
 % state probabilities and the state names.
+%
+% "kernel": the SMS kernel at the times, K(i, j, k) the probability that, having entered state i
+% of the SMS at time 0, the next state of the SMS is j and is entered by times(k); the names of the
+% states of the SMS; and the largest mean time to leave one of them (a time scale for charts).
 %
 % Models for which a measure does not exist (no down state, a down state never left for the
 % availability, a cycle through states outside the SMS) end the call with an error saying so.

@@ -68,14 +68,14 @@ end
 function checks_of_the_arguments()
   file = model('machine.gsms');
   drova_expect_error(@() Drovarel(file), ['Two to four inputs required: path, times, and optionally the ' ...
-      'measure ("reliability" or "availability") and the name of the starting state']);
+      'measure ("reliability", "availability" or "kernel") and the name of the starting state']);
   drova_expect_error(@() Drovarel(1, 1), 'First input must be a string scalar or character row');
   drova_expect_error(@() Drovarel(file, int64(1)), 'Second input must be a double');
   drova_expect_error(@() Drovarel(file, [1; 2]), 'Second input must have at most one row');
   drova_expect_error(@() Drovarel(file, [1 -2]), ...
       'Second input must hold finite times of at least 0; element 2 is -2');
   drova_expect_error(@() Drovarel(file, NaN), 'Second input must hold finite times of at least 0; element 1 is nan');
-  drova_expect_error(@() Drovarel(file, 1, 'mttf'), 'Third input must be "reliability" or "availability"');
+  drova_expect_error(@() Drovarel(file, 1, 'mttf'), 'Third input must be "reliability", "availability" or "kernel"');
   drova_expect_error(@() Drovarel(file, 1, 'reliability', 2), ...
       'Fourth input must be a string scalar or character row: the name of the starting state');
 end

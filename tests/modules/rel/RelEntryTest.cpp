@@ -48,8 +48,8 @@ protected:
 
 TEST_F(RelEntry, ChecksTheArgumentsInOrder) {
     const std::string count =
-        "Two to four inputs required: path, times, and optionally the measure (\"reliability\" or \"availability\") "
-        "and the name of the starting state";
+        "Two to four inputs required: path, times, and optionally the measure (\"reliability\", \"availability\" or "
+        "\"kernel\") and the name of the starting state";
     EXPECT_EQ(error({text(machine)}), count);
     EXPECT_EQ(error({text(machine), row({1}), text("reliability"), text("Up"), text("Up")}), count);
     EXPECT_EQ(error({text(machine), row({1})}, 6), "Too many outputs: Drovarel gives at most five");
@@ -66,8 +66,8 @@ TEST_F(RelEntry, ChecksTheArgumentsInOrder) {
               "Second input must hold finite times of at least 0; element 1 is inf");
     EXPECT_EQ(error({text(machine), row({std::nan("")})}),
               "Second input must hold finite times of at least 0; element 1 is nan");
-    EXPECT_EQ(error({text(machine), row({1}), text("mttf")}), "Third input must be \"reliability\" or \"availability\"");
-    EXPECT_EQ(error({text(machine), row({1}), row({1})}), "Third input must be \"reliability\" or \"availability\"");
+    EXPECT_EQ(error({text(machine), row({1}), text("mttf")}), "Third input must be \"reliability\", \"availability\" or \"kernel\"");
+    EXPECT_EQ(error({text(machine), row({1}), row({1})}), "Third input must be \"reliability\", \"availability\" or \"kernel\"");
     EXPECT_EQ(error({text(machine), row({1}), text("reliability"), row({1})}),
               "Fourth input must be a string scalar or character row: the name of the starting state");
     // The file is read only after the checks.
@@ -121,6 +121,31 @@ TEST_F(RelEntry, AvailabilityMatrixIsOneRowPerStateOneColumnPerTime) {
     const StringArray names(out[4]);
     EXPECT_EQ(std::string(names[0]), "Up");
     EXPECT_EQ(std::string(names[1]), "Down");
+}
+
+TEST_F(RelEntry, KernelIsStatesByStatesByTimes) {
+    // K = [0, 1 - e^(-t/100); heaviside(t - 5), 0]: Up is left after 100 on average, Down after
+    // exactly 5, so the time scale is 100. The value at the jump is the one after it.
+    const std::vector<double> times{3, 5, 100};
+    const std::vector<Array> out = call(3, {text(machine), row(times), text("kernel")});
+    ASSERT_EQ(out.size(), 3u);
+    EXPECT_EQ(out[0].getDimensions(), (ArrayDimensions{2, 2, 3}));
+    const std::vector<double> k = values(out[0]);
+    for (std::size_t t = 0; t < 3; ++t) {
+        // Column-major: (Up, Up), (Down, Up), (Up, Down), (Down, Down) at each time.
+        EXPECT_EQ(k[4 * t], 0);
+        EXPECT_EQ(k[4 * t + 1], times[t] >= 5 ? 1 : 0);
+        EXPECT_NEAR(k[4 * t + 2], -std::expm1(-times[t] / 100), 1e-15);
+        EXPECT_EQ(k[4 * t + 3], 0);
+    }
+    const StringArray names(out[1]);
+    EXPECT_EQ(out[1].getDimensions(), (ArrayDimensions{2, 1}));
+    EXPECT_EQ(std::string(names[1]), "Down");
+    EXPECT_NEAR(values(out[2])[0], 100, 1e-12);
+    EXPECT_EQ(call(1, {text(machine), row({}), text("kernel")})[0].getDimensions(), (ArrayDimensions{2, 2, 0}));
+    EXPECT_EQ(error({text(machine), row({1}), text("kernel")}, 4), "Too many outputs: the kernel gives at most three");
+    EXPECT_EQ(error({text(machine), row({1}), text("kernel"), text("Up")}),
+              "The kernel takes no starting state: it is the same from every state");
 }
 
 TEST_F(RelEntry, TimesAreTheDecimalsTheyWereTypedAs) {
