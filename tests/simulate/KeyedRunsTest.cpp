@@ -1,6 +1,7 @@
 // Runs on keyed substreams: the stream itself, the same times for any number of threads or
 // blocks of runs as one run after the other, failures kept as a sequential call would, and the
-// interrupt request.
+// interrupt request; and the runs counted down at given times, against the first passages and the
+// transient availability of a Markov unit.
 
 #include "simulate/KeyedRuns.hpp"
 #include "simulate/PhiloxStream.hpp"
@@ -8,8 +9,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <limits>
 #include <stdexcept>
 #include <thread>
@@ -197,4 +200,93 @@ TEST(KeyedRuns, InterruptRequestEndsEndlessRunsOnEveryThread) {
     requester.join();
     EXPECT_TRUE(result.interrupted);
     EXPECT_TRUE(result.times.empty());
+}
+
+namespace {
+
+KeyedOccupancyResult occupancy(std::int64_t runs, const std::vector<double>& at, const SimModel& m,
+                               std::uint32_t seed, int threads) {
+    KeyedRunOptions options;
+    options.seed = seed;
+    options.threads = threads;
+    return simulateKeyedOccupancy(runs, at, m, options);
+}
+
+// Up for exactly 1, then down for exactly 1, and so on.
+SimModel alternating() {
+    SimModel m;
+    m.States = {{"Up", false, {1}}, {"Down", true, {2}}};
+    m.Initial = {1, {1}};
+    m.Distributions = {{DistType::Deg, {1.0}}, {DistType::Deg, {1.0}}};
+    m.Transitions = {{1, {1}, {{2, 1.0, {2}}}}, {2, {2}, {{1, 1.0, {1}}}}};
+    return m;
+}
+
+}  // namespace
+
+TEST(KeyedOccupancy, AbsorbingDownStatesCountTheFirstPassagesByEachTime) {
+    // Down is never left in this model: a run is down at t exactly when its first-passage time is
+    // at most t, and both come from the same substreams.
+    const SimModel m = repairable();
+    const std::vector<double> at{0.0, 0.25, 0.5, 1.0, 2.0, 4.0, 8.0};
+    const std::int64_t runs = 1000;
+    const std::vector<double> times = keyed(runs, Inf, m, 5, 1).times;
+    std::vector<std::int64_t> expected;
+    for (double t : at) expected.push_back(std::count_if(times.begin(), times.end(), [&](double x) { return x <= t; }));
+    ASSERT_GT(expected.back(), expected[2]);
+    for (int threads : {1, 2, 3}) {
+        const KeyedOccupancyResult result = occupancy(runs, at, m, 5, threads);
+        ASSERT_FALSE(result.failure || result.interrupted || result.error);
+        EXPECT_EQ(result.down, expected) << threads << " threads";
+    }
+}
+
+TEST(KeyedOccupancy, RunsGoOnThroughDownStatesAndEachStateHoldsFromItsEntry) {
+    // Down on [1, 2), [3, 4), ...; the state entered at an instant is the state at that instant.
+    const std::vector<double> at{0.0, 0.5, 1.0, 1.5, 2.0, 2.999, 3.0, 100.5};
+    const KeyedOccupancyResult result = occupancy(300, at, alternating(), 0, 2);
+    EXPECT_EQ(result.down, (std::vector<std::int64_t>{0, 0, 300, 300, 0, 0, 300, 0}));
+    // A run that finds no enabled transition stays where it is, down or up.
+    SimModel stuck = alternating();
+    stuck.States[1].Transitions.clear();
+    EXPECT_EQ(occupancy(10, {0.5, 1.0, 1e9}, stuck, 0, 1).down, (std::vector<std::int64_t>{0, 10, 10}));
+    stuck.Initial.InitialTimers.clear();
+    EXPECT_EQ(occupancy(10, {0.5, 1.0, 1e9}, stuck, 0, 1).down, (std::vector<std::int64_t>{0, 0, 0}));
+}
+
+TEST(KeyedOccupancy, MarkovRepairableUnitMatchesItsTransientAvailability) {
+    // Failure rate l, repair rate m: P(down at t) = l / (l + m) (1 - e^(-(l + m) t)).
+    const double l = 0.5, mu = 2.0;
+    SimModel m;
+    m.States = {{"Up", false, {1}}, {"Down", true, {2}}};
+    m.Initial = {1, {1}};
+    m.Distributions = {{DistType::Exp, {l}}, {DistType::Exp, {mu}}};
+    m.Transitions = {{1, {1}, {{2, 1.0, {2}}}}, {2, {2}, {{1, 1.0, {1}}}}};
+    const std::vector<double> at{0.1, 0.5, 1.0, 3.0};
+    const std::int64_t runs = 20000;
+    const KeyedOccupancyResult result = occupancy(runs, at, m, 9, 2);
+    ASSERT_EQ(result.down.size(), at.size());
+    for (std::size_t k = 0; k < at.size(); ++k) {
+        const double p = l / (l + mu) * -std::expm1(-(l + mu) * at[k]);
+        const double sigma = std::sqrt(p * (1 - p) / runs);
+        EXPECT_NEAR(static_cast<double>(result.down[k]) / runs, p, 4 * sigma) << "t = " << at[k];
+    }
+    EXPECT_EQ(occupancy(runs, at, m, 9, 1).down, result.down);
+}
+
+TEST(KeyedOccupancy, CallLevelCasesAndFailures) {
+    const SimModel m = alternating();
+    EXPECT_EQ(occupancy(0, {1.0, 2.0}, m, 0, 2).down, (std::vector<std::int64_t>{0, 0}));
+    const KeyedOccupancyResult negative = occupancy(-1, {1.0}, m, 0, 2);
+    ASSERT_TRUE(negative.failure);
+    EXPECT_EQ(negative.failure->kind, RunFailure::Kind::NegativeRunCount);
+    EXPECT_TRUE(negative.down.empty());
+    // A destination that does not exist, met only after the first down state.
+    SimModel broken = alternating();
+    broken.Transitions[1].Destinations[0].Target = 5;
+    const KeyedOccupancyResult failed = occupancy(600, {0.5, 3.0}, broken, 0, 3);
+    ASSERT_TRUE(failed.failure);
+    EXPECT_EQ(failed.failure->run, 0);
+    EXPECT_EQ(failed.failure->index, 5);
+    EXPECT_TRUE(failed.down.empty());
 }
