@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 #include <cstdio>
 #include <initializer_list>
 
@@ -50,6 +51,22 @@ std::string xRange(const std::vector<double>& times) {
     return "set xrange [" + number(times.front()) + ":" + number(times.back()) + "]\n";
 }
 
+// The range of the value axis: from 0 where asked; around the values when they are (nearly) all
+// the same, which gnuplot would otherwise spread over a range too narrow for its ticks.
+std::string valueRange(const CurveChart& chart) {
+    std::vector<double> values = chart.exact;
+    if (const auto& s = chart.simulated) {
+        values.insert(values.end(), s->lower.begin(), s->lower.end());
+        values.insert(values.end(), s->upper.begin(), s->upper.end());
+    }
+    if (chart.longRun) values.push_back(*chart.longRun);
+    if (values.empty()) return "";
+    const auto [low, high] = std::minmax_element(values.begin(), values.end());
+    if (*high - *low <= 1e-9 * std::max(1.0, std::abs(*high)))
+        return "set yrange [" + number(*low - 0.01) + ":" + number(*high + 0.01) + "]\n";
+    return chart.fromZero ? "set yrange [0:*]\n" : "";
+}
+
 }  // namespace
 
 std::optional<ImageFormat> imageFormatOf(const std::string& path) {
@@ -81,7 +98,7 @@ std::string curveScript(const CurveChart& chart, const ImageFile& image) {
     // The legend in a row under the chart, clear of the curves and of the axis label.
     script += "set grid\nset bmargin 6.5\n"
               "set key at screen 0.5, screen 0.035 center center horizontal samplen 3 spacing 1.2 width 1\n";
-    if (chart.fromZero) script += "set yrange [0:*]\n";
+    script += valueRange(chart);
     script += xRange(chart.times);
     script += datablock("data", curveData(chart));
     std::vector<std::string> plots;

@@ -1,5 +1,6 @@
 #include "cli/Gnuplot.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -34,8 +35,8 @@ struct Descriptor {
 // gnuplot ends its report of an error with the message itself, after an echo of the command.
 std::string lastLine(std::string text) {
     while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) text.pop_back();
-    const std::size_t newline = text.rfind('\n');
-    return newline == std::string::npos ? text : text.substr(newline + 1);
+    std::string line = text.substr(text.rfind('\n') == std::string::npos ? 0 : text.rfind('\n') + 1);
+    return line.erase(0, std::min(line.find_first_not_of(' '), line.size()));
 }
 
 }  // namespace
@@ -65,7 +66,8 @@ void runGnuplot(const std::filesystem::path& gnuplot, const std::string& script)
     if (::pipe(input) != 0) throw std::runtime_error(std::string("Could not start gnuplot: ") + std::strerror(errno));
     Descriptor readEnd{input[0]}, writeEnd{input[1]};
     ::fcntl(writeEnd.fd, F_SETFD, FD_CLOEXEC);
-    // gnuplot's messages go to a file of their own, read once it has ended.
+    // gnuplot's messages go to a file of their own, read once it has ended: its warnings are
+    // dropped, and the last line of an error (which makes it exit with status 1) is reported.
     std::FILE* messages = std::tmpfile();
     if (messages == nullptr) throw std::runtime_error(std::string("Could not start gnuplot: ") + std::strerror(errno));
     struct Closer {
@@ -76,7 +78,8 @@ void runGnuplot(const std::filesystem::path& gnuplot, const std::string& script)
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, readEnd.fd, STDIN_FILENO);
-    posix_spawn_file_actions_adddup2(&actions, ::fileno(messages), STDOUT_FILENO);
+    // Nothing it writes to standard output is wanted (a picture without a file would go there).
+    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
     posix_spawn_file_actions_adddup2(&actions, ::fileno(messages), STDERR_FILENO);
     std::string program = gnuplot.string();
     std::vector<char*> arguments{program.data(), nullptr};

@@ -35,6 +35,7 @@
 #include <stdexcept>
 #include <string>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 namespace drova::cli {
@@ -197,12 +198,26 @@ void writeFile(const std::filesystem::path& path, const std::string& text) {
     if (!out) throw std::runtime_error("Could not write the file \"" + path.string() + "\"");
 }
 
+// The picture's folder must exist and take files, before any work is done.
+void checkWritable(const std::string& output) {
+    const std::filesystem::path folder = std::filesystem::path(output).parent_path();
+    const std::filesystem::path where = folder.empty() ? std::filesystem::path(".") : folder;
+    std::error_code error;
+    if (!std::filesystem::is_directory(where, error))
+        throw std::runtime_error("Could not write the file \"" + output + "\": the folder " + where.string() +
+                                 " does not exist");
+    if (::access(where.c_str(), W_OK) != 0)
+        throw std::runtime_error("Could not write the file \"" + output + "\": the folder " + where.string() +
+                                 " cannot be written to");
+}
+
 int runPlot(PlotOptions options) {
     const char* doing = "reading the model";
     try {
         if (options.output.empty())
             options.output = std::filesystem::path(options.model).stem().string() + "-" + options.measure + ".png";
         const ImageFile image{options.output, *imageFormatOf(options.output)};
+        checkWritable(options.output);
         const std::optional<std::filesystem::path> gnuplot = findGnuplot();
         if (!gnuplot) return reportFailure(gnuplotMissingMessage());
 

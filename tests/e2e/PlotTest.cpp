@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 
 namespace {
@@ -214,6 +215,29 @@ TEST_F(Plot, ModelsWithoutTheMeasureFailWithTheModulesMessage) {
     EXPECT_EQ(run.status, 1);
     EXPECT_FALSE(run.lastErrLine().empty());
     EXPECT_FALSE(fs::exists(file("n.png")));
+}
+
+TEST_F(Plot, GnuplotsOwnFailureIsReportedAndAMissingFolderIsCaughtFirst) {
+    // A gnuplot that reads its script and fails as gnuplot does: the message ends its output.
+    const std::string fake = file("gnuplot");
+    {
+        std::ofstream script(fake);
+        script << "#!/bin/sh\n/bin/cat > " << file("script.gp") << "\necho 'plot $data' >&2\n"
+               << "echo '         line 9: all points y value undefined!' >&2\nexit 1\n";
+    }
+    fs::permissions(fake, fs::perms::owner_all);
+    const DrovaRun run = runDrovaAfter("PATH=" + dir + " ", {"plot", machine, "--output", file("m.png")}, "");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.lastErrLine(), "gnuplot failed: line 9: all points y value undefined!");
+    // It was given the whole script, with the data inline and the picture's name quoted.
+    const std::string script = readWholeFile(file("script.gp"));
+    EXPECT_NE(script.find("set output '" + file("m.png") + "'\n"), std::string::npos);
+    EXPECT_NE(script.find("$data << EOD\n# machine: failure probability F(t)\n"), std::string::npos);
+
+    const DrovaRun folder = runDrova({"plot", machine, "--output", file("none/m.png")});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_EQ(folder.lastErrLine(),
+              "Could not write the file \"" + file("none/m.png") + "\": the folder " + file("none") + " does not exist");
 }
 
 TEST_F(Plot, WithoutGnuplotSaysSo) {
