@@ -151,14 +151,16 @@ double floorRate() {
     return rate;
 }
 
-void runKeyed(benchmark::State& state, const SimModel& model, double horizon) {
+// Runs `simulate` (Runs runs on keyed substreams with the given options) once per iteration.
+template <class Simulate>
+void measureKeyed(benchmark::State& state, Simulate simulate) {
     const double floor = floorRate();
     KeyedRunOptions options;
     options.threads = static_cast<int>(state.range(0));
     std::int64_t runs = 0, events = 0;
     for (auto _ : state) {
-        KeyedRunsResult result = simulateKeyedRuns(Runs, horizon, model, options);
-        benchmark::DoNotOptimize(result.times.data());
+        const auto result = simulate(options);
+        benchmark::DoNotOptimize(&result);
         runs += Runs;
         events += result.counts.transitionsTaken;
     }
@@ -169,29 +171,20 @@ void runKeyed(benchmark::State& state, const SimModel& model, double horizon) {
     state.counters["events/run"] = static_cast<double>(events) / static_cast<double>(runs);
 }
 
+void runKeyed(benchmark::State& state, const SimModel& model, double horizon) {
+    measureKeyed(state, [&](const KeyedRunOptions& options) { return simulateKeyedRuns(Runs, horizon, model, options); });
+}
+
 // The pair whose repairer also brings the system back from Down, both units restarted: its runs
 // go on through their down states and are counted at 201 times from 0 to 20, as drova plot
-// simulates the availability. About 26 events per run.
+// simulates the availability.
 void BM_KeyedOccupancyRecoveringPair(benchmark::State& state) {
     SimModel model = repairablePair();
     model.States[3].Transitions = {7};
     model.Transitions.push_back(transition(4, {3}, {to(1, 1.0, {1, 2})}));
     std::vector<double> at;
     for (int k = 0; k <= 200; ++k) at.push_back(0.1 * k);
-    const double floor = floorRate();
-    KeyedRunOptions options;
-    options.threads = static_cast<int>(state.range(0));
-    std::int64_t runs = 0, events = 0;
-    for (auto _ : state) {
-        KeyedOccupancyResult result = simulateKeyedOccupancy(Runs, at, model, options);
-        benchmark::DoNotOptimize(result.down.data());
-        runs += Runs;
-        events += result.counts.transitionsTaken;
-    }
-    state.counters["runs/s"] = benchmark::Counter(static_cast<double>(runs), benchmark::Counter::kIsRate);
-    state.counters["events/s"] = benchmark::Counter(static_cast<double>(events), benchmark::Counter::kIsRate);
-    state.counters["of floor"] = benchmark::Counter(static_cast<double>(events) / floor, benchmark::Counter::kIsRate);
-    state.counters["events/run"] = static_cast<double>(events) / static_cast<double>(runs);
+    measureKeyed(state, [&](const KeyedRunOptions& options) { return simulateKeyedOccupancy(Runs, at, model, options); });
 }
 
 void BM_KeyedSingleExponential(benchmark::State& state) { runKeyed(state, singleExponential(), NoHorizon); }

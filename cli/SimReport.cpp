@@ -2,11 +2,15 @@
 
 #include "modules/sim/ClassicSimHost.hpp"
 
+#include "host/classic/ClassicRuntime.hpp"
+
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <thread>
 
 namespace drova::cli {
 
@@ -97,6 +101,15 @@ std::string summaryJson(const RunSummary& summary, double horizon, const SimStre
         json["failureProbability"].push_back(
             {{"time", number(f.time)}, {"estimate", number(f.estimate)}, {"interval", interval(f.wilson)}});
     return json.dump() + "\n";
+}
+
+KeyedRunOptions keyedRunOptions(std::uint32_t seed, int threads, std::atomic<std::int64_t>& done) {
+    KeyedRunOptions options;
+    options.seed = seed;
+    options.threads = threads > 0 ? threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+    options.interrupt = classicInterruptFlag();
+    options.runsDone = &done;
+    return options;
 }
 
 void raiseRunFailure(const KeyedRunStatus& status) {

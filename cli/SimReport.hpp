@@ -28,6 +28,10 @@ std::string summaryText(const RunSummary& summary, double horizon);
 // value (and for an infinite horizon).
 std::string summaryJson(const RunSummary& summary, double horizon, const SimStreamDescription& stream);
 
+// The options of runs on keyed substreams as the command makes them: `threads` 0 means all cores,
+// the host's interrupt flag stops them, and `done` counts them for the progress line.
+KeyedRunOptions keyedRunOptions(std::uint32_t seed, int threads, std::atomic<std::int64_t>& done);
+
 // Ends the command as the module's call ends when the runs on keyed substreams were interrupted
 // or failed: with the module's error (a ClassicError with its identifier); returns otherwise.
 void raiseRunFailure(const KeyedRunStatus& status);

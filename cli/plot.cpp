@@ -121,12 +121,7 @@ std::vector<std::int64_t> simulatedDown(const PlotOptions& options, const Gsms& 
         for (SimState& state : model.States)
             if (state.DownState) state.Transitions.clear();
     std::atomic<std::int64_t> done{0};
-    KeyedRunOptions run;
-    run.seed = options.seed;
-    run.threads = options.threads > 0 ? options.threads
-                                      : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    run.interrupt = classicInterruptFlag();
-    run.runsDone = &done;
+    const KeyedRunOptions run = keyedRunOptions(options.seed, options.threads, done);
     KeyedOccupancyResult result;
     {
         InterruptForwarding interrupts;

@@ -100,12 +100,7 @@ struct SimRequest {
 // The runs on keyed substreams; failures are reported as the module reports them.
 std::vector<double> simulateKeyed(const SimRequest& request, const SimModel& model) {
     std::atomic<std::int64_t> done{0};
-    KeyedRunOptions options;
-    options.seed = request.seed;
-    options.threads = request.threads > 0 ? request.threads
-                                          : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-    options.interrupt = classicInterruptFlag();
-    options.runsDone = &done;
+    KeyedRunOptions options = keyedRunOptions(request.seed, request.threads, done);
     std::int64_t runs = request.runs;
 #ifdef DROVA_MPI
     const mpi::Block block = mpi::blockOf(request.runs);
