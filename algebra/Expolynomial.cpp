@@ -233,8 +233,8 @@ Expolynomial multiply(const Expolynomial& a, const Expolynomial& b) {
 namespace {
 
 Rational power(const Rational& base, unsigned exponent) {
-    return Rational(pow(boost::multiprecision::numerator(base), exponent),
-                    pow(boost::multiprecision::denominator(base), exponent));
+    return Rational(pow(numeratorOf(base), exponent),
+                    pow(denominatorOf(base), exponent));
 }
 
 // Whether the compositions of n into m parts, binomial(n + m - 1, m - 1) of them, are more than

@@ -79,7 +79,7 @@ boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_
     using Quad = boost::multiprecision::cpp_bin_float_quad;
     const Expolynomial atValue = substitute(term, variable, LinearForm(value));
     const Term& first = atValue.terms.front();
-    return exp(Quad(first.exponentConstant)) * Quad(first.coefficient);
+    return exp(first.exponentConstant.convert_to<Quad>()) * first.coefficient.convert_to<Quad>();
 }
 
 }  // namespace drova
