@@ -28,24 +28,32 @@ bool Expolynomial::isZero() const {
 
 namespace {
 
+// Variable names are short ("t", "t12"): a byte loop in line hashes them for less than a call
+// to the general string hash.
+std::size_t nameHash(std::string_view name) {
+    std::size_t hash = name.size();
+    for (const char c : name) hash = hash * 131 + static_cast<unsigned char>(c);
+    return hash;
+}
+
 // The shape of a term is everything but its coefficient; like terms have equal shapes.
 std::size_t shapeHash(const Term& term) {
     std::size_t seed = std::hash<Rational>{}(term.exponentConstant);
     boost::hash_combine(seed, term.exponentials.size());
     for (const auto& [name, rate] : term.exponentials) {
-        boost::hash_combine(seed, std::hash<std::string>{}(name));
+        boost::hash_combine(seed, nameHash(name));
         boost::hash_combine(seed, std::hash<Rational>{}(rate));
     }
     boost::hash_combine(seed, term.powers.size());
     for (const auto& [name, exponent] : term.powers) {
-        boost::hash_combine(seed, std::hash<std::string>{}(name));
+        boost::hash_combine(seed, nameHash(name));
         boost::hash_combine(seed, exponent);
     }
     boost::hash_combine(seed, term.heavisides.size());
     for (const auto& form : term.heavisides) {
         boost::hash_combine(seed, form.variables.size());
         for (const auto& [name, coefficient] : form.variables) {
-            boost::hash_combine(seed, std::hash<std::string>{}(name));
+            boost::hash_combine(seed, nameHash(name));
             boost::hash_combine(seed, coefficient);
         }
         boost::hash_combine(seed, std::hash<Rational>{}(form.constant));

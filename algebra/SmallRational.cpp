@@ -4,9 +4,6 @@
 
 #include "algebra/SmallRational.hpp"
 
-#include <boost/container_hash/hash.hpp>
-
-#include <charconv>
 #include <ostream>
 #include <stdexcept>
 
@@ -88,23 +85,16 @@ std::size_t SmallRational::denominatorWords() const noexcept {
     return 1;
 }
 
-std::size_t SmallRational::hash() const noexcept {
-    if (big_) return std::hash<Big>{}(*big_);
-    std::size_t seed = std::hash<std::int64_t>{}(num_);
-    boost::hash_combine(seed, den_);
-    return seed;
-}
+std::size_t SmallRational::bigHash() const noexcept { return std::hash<Big>{}(*big_); }
 
 std::string SmallRational::str() const {
     if (big_) return big_->str();
-    // "-9223372036854775807/9223372036854775807" at most.
-    char text[48];
-    char* end = std::to_chars(text, text + sizeof text, num_).ptr;
+    std::string text = std::to_string(num_);
     if (den_ != 1) {
-        *end++ = '/';
-        end = std::to_chars(end, text + sizeof text, den_).ptr;
+        text += '/';
+        text += std::to_string(den_);
     }
-    return std::string(text, end);
+    return text;
 }
 
 std::ostream& operator<<(std::ostream& out, const SmallRational& value) { return out << value.str(); }

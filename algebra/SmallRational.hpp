@@ -113,10 +113,28 @@ public:
         mpq_set_si(value.backend().data(), num_, static_cast<unsigned long>(den_));
         return value;
     }
-    // Conversions give exactly what the mpq of the same value gives (rounding included).
+    // Conversions give exactly what the mpq of the same value gives (rounding included). To a
+    // binary floating-point type that holds numerator and denominator exactly, that is their
+    // quotient, whose one rounding (to nearest) is the mpq conversion's.
     template <typename T>
     T convert_to() const {
+        if constexpr (std::numeric_limits<T>::is_specialized && !std::numeric_limits<T>::is_integer &&
+                      std::numeric_limits<T>::radix == 2) {
+            constexpr int digits = std::numeric_limits<T>::digits;
+            if constexpr (digits >= 63) {
+                if (!big_) return T(num_) / T(den_);
+            } else {
+                if (!big_ && magnitude(num_) >> digits == 0 && static_cast<std::uint64_t>(den_) >> digits == 0)
+                    return T(num_) / T(den_);
+            }
+        }
         return toBig().template convert_to<T>();
+    }
+    // static_cast<T>(value) and T(value), as for Boost's numbers.
+    template <typename T>
+        requires(std::is_arithmetic_v<T> || boost::multiprecision::is_number<T>::value)
+    explicit operator T() const {
+        return convert_to<T>();
     }
     // "n" or "n/d", like the Boost numbers' str().
     std::string str() const;
@@ -126,7 +144,12 @@ public:
     // The words of GMP's numerator and denominator.
     std::size_t numeratorWords() const noexcept;
     std::size_t denominatorWords() const noexcept;
-    std::size_t hash() const noexcept;
+    std::size_t hash() const noexcept {
+        if (big_) return bigHash();
+        // boost::hash_combine's mixing of the denominator into the numerator.
+        const auto seed = static_cast<std::size_t>(num_);
+        return seed ^ (static_cast<std::size_t>(den_) + 0x9e3779b9 + (seed << 6) + (seed >> 2));
+    }
 
     SmallRational operator-() const& {
         if (!big_) return SmallRational(-num_, den_, Reduced{});
@@ -324,6 +347,7 @@ private:
     void bigProduct(const SmallRational& a, const SmallRational& b);
     void bigQuotient(const SmallRational& a, const SmallRational& b);
     static int bigCompare(const SmallRational& a, const SmallRational& b);
+    std::size_t bigHash() const noexcept;
 
     // Takes a canonical mpq value: small when it fits.
     void assign(Big&& value);

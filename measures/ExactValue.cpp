@@ -14,7 +14,7 @@ template <unsigned Digits>
 std::pair<Float<Digits>, Float<Digits>> sumAndMagnitude(const std::map<Rational, Rational>& terms) {
     Float<Digits> sum = 0, magnitude = 0;
     for (const auto& [exponent, coefficient] : terms) {
-        const Float<Digits> term = coefficient.template convert_to<Float<Digits>>() * exp(exponent.template convert_to<Float<Digits>>());
+        const Float<Digits> term = Float<Digits>(coefficient) * exp(Float<Digits>(exponent));
         sum += term;
         magnitude += abs(term);
     }
@@ -91,7 +91,7 @@ HighPrecision ExactValue::approximate() const {
     if (terms_.empty()) return HighPrecision(0);
     if (terms_.size() == 1) {
         const auto& [exponent, coefficient] = *terms_.begin();
-        return coefficient.convert_to<HighPrecision>() * exp(exponent.convert_to<HighPrecision>());
+        return HighPrecision(coefficient) * exp(HighPrecision(exponent));
     }
     return approximateWith<50>(terms_);
 }
