@@ -3,8 +3,6 @@
 #include "algebra/Combinatorics.hpp"
 #include "algebra/TermLimit.hpp"
 
-#include <boost/container_hash/hash.hpp>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -28,37 +26,56 @@ bool Expolynomial::isZero() const {
 
 namespace {
 
-// Variable names are short ("t", "t12"): a byte loop in line hashes them for less than a call
-// to the general string hash.
-std::size_t nameHash(std::string_view name) {
-    std::size_t hash = name.size();
-    for (const char c : name) hash = hash * 131 + static_cast<unsigned char>(c);
-    return hash;
-}
+// The hash of a term's shape folds every field in with one multiplication and mixes the bits once
+// at the end (the index uses the low bits); a term has many small fields, and a full mix per
+// field cost more than the rest of the merge.
+class ShapeHash {
+public:
+    void add(std::size_t value) { state_ = (state_ ^ value) * Multiplier; }
+    // Variable names are short ("t", "t12"): their bytes are folded in place.
+    void add(std::string_view name) {
+        std::size_t bytes = name.size();
+        for (const char c : name) bytes = bytes * 131 + static_cast<unsigned char>(c);
+        add(bytes);
+    }
+    std::size_t value() const {
+        std::size_t h = state_;
+        h ^= h >> 32;
+        h *= Multiplier;
+        h ^= h >> 29;
+        return h;
+    }
+
+private:
+    static constexpr std::size_t Multiplier = 0x9e3779b97f4a7c15;
+    std::size_t state_ = 0;
+};
 
 // The shape of a term is everything but its coefficient; like terms have equal shapes.
 std::size_t shapeHash(const Term& term) {
-    std::size_t seed = std::hash<Rational>{}(term.exponentConstant);
-    boost::hash_combine(seed, term.exponentials.size());
+    const std::hash<Rational> rationalHash;
+    ShapeHash hash;
+    hash.add(rationalHash(term.exponentConstant));
+    hash.add(term.exponentials.size());
     for (const auto& [name, rate] : term.exponentials) {
-        boost::hash_combine(seed, nameHash(name));
-        boost::hash_combine(seed, std::hash<Rational>{}(rate));
+        hash.add(name);
+        hash.add(rationalHash(rate));
     }
-    boost::hash_combine(seed, term.powers.size());
+    hash.add(term.powers.size());
     for (const auto& [name, exponent] : term.powers) {
-        boost::hash_combine(seed, nameHash(name));
-        boost::hash_combine(seed, exponent);
+        hash.add(name);
+        hash.add(exponent);
     }
-    boost::hash_combine(seed, term.heavisides.size());
+    hash.add(term.heavisides.size());
     for (const auto& form : term.heavisides) {
-        boost::hash_combine(seed, form.variables.size());
+        hash.add(form.variables.size());
         for (const auto& [name, coefficient] : form.variables) {
-            boost::hash_combine(seed, nameHash(name));
-            boost::hash_combine(seed, coefficient);
+            hash.add(name);
+            hash.add(static_cast<std::size_t>(coefficient));
         }
-        boost::hash_combine(seed, std::hash<Rational>{}(form.constant));
+        hash.add(rationalHash(form.constant));
     }
-    return seed;
+    return hash.value();
 }
 
 // The shape of the zero term and of every constant term.
@@ -91,10 +108,13 @@ public:
     // `expectedTerms`: how many terms are likely to be added, to size the lists once.
     explicit LikeTermMerger(std::size_t expectedTerms = 0) {
         leaders_.reserve(expectedTerms);
-        hashes_.reserve(expectedTerms);
-        std::size_t slots = MinimumSlots;
+        std::size_t slots = InlineSlots;
         while (slots < 2 * expectedTerms) slots *= 2;
-        slots_.assign(slots, EmptySlot);
+        if (slots > InlineSlots) {
+            largeSlots_.assign(slots, Slot{});
+            slots_ = largeSlots_.data();
+        }
+        mask_ = slots - 1;
     }
     // One merger per operation; it is neither copied nor reused.
     LikeTermMerger(const LikeTermMerger&) = delete;
@@ -109,48 +129,64 @@ public:
         }
         requireWithinTermLimit(leaders_.size() + 1);
         const std::size_t hash = shapeHash(term);
-        const std::size_t mask = slots_.size() - 1;
-        std::size_t slot = hash & mask;
-        for (; slots_[slot] != EmptySlot; slot = (slot + 1) & mask) {
-            const std::size_t leader = slots_[slot];
-            if (hashes_[leader] != hash || !areLike(leaders_[leader], term)) continue;
+        std::size_t slot = hash & mask_;
+        for (; slots_[slot].leader != EmptySlot; slot = (slot + 1) & mask_) {
+            if (slots_[slot].hash != hash) continue;
+            Term& leader = leaders_[slots_[slot].leader];
+            if (!areLike(leader, term)) continue;
             // Like an earlier leader: this term's slot is emptied.
-            leaders_[leader].coefficient += term.coefficient;
+            leader.coefficient += term.coefficient;
             markConstantSlot();
             return;
         }
-        slots_[slot] = leaders_.size();
-        hashes_.push_back(hash);
+        slots_[slot] = Slot{hash, leaders_.size()};
         leaders_.push_back(std::move(term));
-        if (2 * leaders_.size() > slots_.size()) growIndex();
+        if (2 * leaders_.size() > mask_ + 1) growIndex();
     }
 
     // The merged terms in slot order, without zero coefficients; the zero term if none is left.
+    // The leaders' list is compacted in place and handed over.
     std::vector<Term> finish() && {
-        std::vector<Term> merged;
-        merged.reserve(leaders_.size() + 1);
-        for (std::size_t i = 0; i <= leaders_.size(); ++i) {
-            if (constantSlotSet_ && i == constantSlot_ && !isZeroValue(constantSum_)) merged.emplace_back(constantSum_);
-            if (i < leaders_.size() && !isZeroValue(leaders_[i].coefficient)) merged.push_back(std::move(leaders_[i]));
+        const bool hasConstant = constantSlotSet_ && !isZeroValue(constantSum_);
+        std::size_t kept = 0;
+        std::size_t constantAt = 0;
+        for (std::size_t i = 0; i < leaders_.size(); ++i) {
+            if (i == constantSlot_) constantAt = kept;
+            if (isZeroValue(leaders_[i].coefficient)) continue;
+            if (kept != i) leaders_[kept] = std::move(leaders_[i]);
+            ++kept;
         }
-        if (merged.empty()) merged.emplace_back();
-        return merged;
+        if (constantSlot_ >= leaders_.size()) constantAt = kept;
+        leaders_.erase(leaders_.begin() + static_cast<std::ptrdiff_t>(kept), leaders_.end());
+        if (hasConstant) leaders_.emplace(leaders_.begin() + static_cast<std::ptrdiff_t>(constantAt), constantSum_);
+        if (leaders_.empty()) leaders_.emplace_back();
+        return std::move(leaders_);
     }
 
 private:
-    // The index of leaders by shape is an open-addressing table of leader positions (linear
-    // probing, at most half full), so that finding a like leader allocates nothing per term.
+    // The index of leaders by shape is an open-addressing table of leader positions and their
+    // hashes (linear probing, at most half full), so that finding a like leader allocates
+    // nothing per term. A small table lives inside the merger: most merges are short.
     static constexpr std::size_t EmptySlot = std::numeric_limits<std::size_t>::max();
-    static constexpr std::size_t MinimumSlots = 16;
+    static constexpr std::size_t InlineSlots = 16;
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t leader = EmptySlot;
+    };
 
     void growIndex() {
-        slots_.assign(2 * slots_.size(), EmptySlot);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t leader = 0; leader < leaders_.size(); ++leader) {
-            std::size_t slot = hashes_[leader] & mask;
-            while (slots_[slot] != EmptySlot) slot = (slot + 1) & mask;
-            slots_[slot] = leader;
+        const std::size_t slots = 2 * (mask_ + 1);
+        std::vector<Slot> grown(slots);
+        mask_ = slots - 1;
+        for (std::size_t old = 0; old < slots / 2; ++old) {
+            const Slot entry = slots_[old];
+            if (entry.leader == EmptySlot) continue;
+            std::size_t slot = entry.hash & mask_;
+            while (grown[slot].leader != EmptySlot) slot = (slot + 1) & mask_;
+            grown[slot] = entry;
         }
+        largeSlots_ = std::move(grown);
+        slots_ = largeSlots_.data();
     }
 
     // The constant slot stands after the leaders seen so far.
@@ -161,8 +197,10 @@ private:
     }
 
     std::vector<Term> leaders_;
-    std::vector<std::size_t> hashes_;
-    std::vector<std::size_t> slots_;
+    Slot inlineSlots_[InlineSlots];
+    std::vector<Slot> largeSlots_;
+    Slot* slots_ = inlineSlots_;
+    std::size_t mask_ = 0;
     bool constantSlotSet_ = false;
     std::size_t constantSlot_ = 0;
     Rational constantSum_;
