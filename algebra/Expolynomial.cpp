@@ -120,28 +120,12 @@ public:
     LikeTermMerger(const LikeTermMerger&) = delete;
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
-    void add(Term term) {
-        countProducedTerm(termWeight(term));
-        if (hasConstantShape(term)) {
-            markConstantSlot();
-            constantSum_ += term.coefficient;
-            return;
-        }
-        requireWithinTermLimit(leaders_.size() + 1);
-        const std::size_t hash = shapeHash(term);
-        std::size_t slot = hash & mask_;
-        for (; slots_[slot].leader != EmptySlot; slot = (slot + 1) & mask_) {
-            if (slots_[slot].hash != hash) continue;
-            Term& leader = leaders_[slots_[slot].leader];
-            if (!areLike(leader, term)) continue;
-            // Like an earlier leader: this term's slot is emptied.
-            leader.coefficient += term.coefficient;
-            markConstantSlot();
-            return;
-        }
-        slots_[slot] = Slot{hash, leaders_.size()};
-        leaders_.push_back(std::move(term));
-        if (2 * leaders_.size() > mask_ + 1) growIndex();
+    void add(Term&& term) {
+        if (std::size_t slot; !absorbed(term, slot)) lead(slot, std::move(term));
+    }
+    // A term the caller keeps is copied only when it becomes a leader.
+    void add(const Term& term) {
+        if (std::size_t slot; !absorbed(term, slot)) lead(slot, Term(term));
     }
 
     // The merged terms in slot order, without zero coefficients; the zero term if none is left.
@@ -187,6 +171,38 @@ private:
         }
         largeSlots_ = std::move(grown);
         slots_ = largeSlots_.data();
+    }
+
+    // Counts the term and adds it to the constant sum or to a like leader when there is one;
+    // otherwise gives the free slot where the term's shape goes.
+    bool absorbed(const Term& term, std::size_t& freeSlot) {
+        countProducedTerm(termWeight(term));
+        if (hasConstantShape(term)) {
+            markConstantSlot();
+            constantSum_ += term.coefficient;
+            return true;
+        }
+        requireWithinTermLimit(leaders_.size() + 1);
+        const std::size_t hash = shapeHash(term);
+        std::size_t slot = hash & mask_;
+        for (; slots_[slot].leader != EmptySlot; slot = (slot + 1) & mask_) {
+            if (slots_[slot].hash != hash) continue;
+            Term& leader = leaders_[slots_[slot].leader];
+            if (!areLike(leader, term)) continue;
+            // Like an earlier leader: this term's slot is emptied.
+            leader.coefficient += term.coefficient;
+            markConstantSlot();
+            return true;
+        }
+        slots_[slot].hash = hash;
+        freeSlot = slot;
+        return false;
+    }
+
+    void lead(std::size_t slot, Term&& term) {
+        slots_[slot].leader = leaders_.size();
+        leaders_.push_back(std::move(term));
+        if (2 * leaders_.size() > mask_ + 1) growIndex();
     }
 
     // The constant slot stands after the leaders seen so far.
@@ -304,7 +320,12 @@ bool mentions(const LinearForm& form, std::string_view variable) {
 
 }  // namespace
 
-Expolynomial substitute(const Term& term, std::string_view variable, const LinearForm& replacement) {
+namespace {
+
+// The term with `variable` replaced in its exponentials (rates spread over the replacement's
+// variables, constant part into the exponent constant) and in its heaviside factors, normalised;
+// its powers as they were.
+Term withFactorsSubstituted(const Term& term, std::string_view variable, const LinearForm& replacement) {
     Term substituted = term;
     if (const Rational* found = findValue(substituted.exponentials, variable)) {
         const Rational rate = *found;
@@ -315,15 +336,21 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     }
     for (auto& form : substituted.heavisides) substitute(form, variable, replacement);
     normalise(substituted);
+    return substituted;
+}
 
-    const unsigned* found = findValue(substituted.powers, variable);
-    LikeTermMerger merger;
-    if (!found) {
-        merger.add(std::move(substituted));
-        return merged(std::move(merger));
-    }
-    const unsigned exponent = *found;
-    eraseName(substituted.powers, variable);
+// What normalising the one-term expolynomial of `term` gives, counted as that normalisation
+// counts it: the term itself, or the zero term when its coefficient is 0.
+Term normalisedAlone(Term&& term) {
+    countProducedTerm(termWeight(term));
+    if (!hasConstantShape(term)) requireWithinTermLimit(1);
+    if (isZeroValue(term.coefficient)) return Term();
+    return std::move(term);
+}
+
+// The substitution of a term that has the power variable^exponent (already taken out of
+// `substituted`): the power expanded over the compositions of the exponent.
+Expolynomial expandedPower(const Term& substituted, unsigned exponent, const LinearForm& replacement) {
     if (replacement.variables.empty() && isZeroValue(replacement.constant)) return Expolynomial();
 
     // (c_1 w_1 + ... + c_r w_r + c)^k = sum over compositions of k into r (+1 for c != 0) parts of
@@ -332,6 +359,7 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     const auto& variables = replacement.variables;
     const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
     if (compositionsExceed(exponent, parts, termLimit())) throw TermLimitExceeded(termLimit(), false);
+    LikeTermMerger merger;
     for (const auto& composition : compositions(exponent, parts)) {
         Term produced = substituted;
         produced.coefficient *= composition.coefficient;
@@ -347,11 +375,37 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     return merged(std::move(merger));
 }
 
+}  // namespace
+
+Expolynomial substitute(const Term& term, std::string_view variable, const LinearForm& replacement) {
+    Term substituted = withFactorsSubstituted(term, variable, replacement);
+    const unsigned* found = findValue(substituted.powers, variable);
+    if (!found) {
+        LikeTermMerger merger;
+        merger.add(std::move(substituted));
+        return merged(std::move(merger));
+    }
+    const unsigned exponent = *found;
+    eraseName(substituted.powers, variable);
+    return expandedPower(substituted, exponent, replacement);
+}
+
 Expolynomial substitute(const Expolynomial& expolynomial, std::string_view variable,
                         const LinearForm& replacement) {
     LikeTermMerger merger;
-    for (const auto& term : expolynomial.terms)
-        for (auto& partTerm : substitute(term, variable, replacement).terms) merger.add(std::move(partTerm));
+    for (const auto& term : expolynomial.terms) {
+        // Each term's substitution is normalised on its own, then merged with the others; a term
+        // without the power goes straight in, as what normalising it alone gives.
+        Term substituted = withFactorsSubstituted(term, variable, replacement);
+        const unsigned* found = findValue(substituted.powers, variable);
+        if (!found) {
+            merger.add(normalisedAlone(std::move(substituted)));
+            continue;
+        }
+        const unsigned exponent = *found;
+        eraseName(substituted.powers, variable);
+        for (auto& partTerm : expandedPower(substituted, exponent, replacement).terms) merger.add(std::move(partTerm));
+    }
     return merged(std::move(merger));
 }
 
