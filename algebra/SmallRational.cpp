@@ -1,6 +1,5 @@
 // The parts of SmallRational that involve GMP: values or results too large for 64-bit integers,
-// conversions and text. Built only with the fast number backend, which links GMP.
-#if DROVA_FAST_RATIONAL
+// conversions and text. Built (as the library drova_rational) only with the fast number backend.
 
 #include "algebra/SmallRational.hpp"
 
@@ -100,5 +99,3 @@ std::string SmallRational::str() const {
 std::ostream& operator<<(std::ostream& out, const SmallRational& value) { return out << value.str(); }
 
 }  // namespace drova
-
-#endif
