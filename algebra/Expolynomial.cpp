@@ -3,8 +3,6 @@
 #include "algebra/Combinatorics.hpp"
 #include "algebra/TermLimit.hpp"
 
-#include <boost/container_hash/hash.hpp>
-
 #include <algorithm>
 #include <cstdint>
 #include <functional>
@@ -28,29 +26,56 @@ bool Expolynomial::isZero() const {
 
 namespace {
 
+// The hash of a term's shape folds every field in with one multiplication and mixes the bits once
+// at the end (the index uses the low bits); a term has many small fields, and a full mix per
+// field cost more than the rest of the merge.
+class ShapeHash {
+public:
+    void add(std::size_t value) { state_ = (state_ ^ value) * Multiplier; }
+    // Variable names are short ("t", "t12"): their bytes are folded in place.
+    void add(std::string_view name) {
+        std::size_t bytes = name.size();
+        for (const char c : name) bytes = bytes * 131 + static_cast<unsigned char>(c);
+        add(bytes);
+    }
+    std::size_t value() const {
+        std::size_t h = state_;
+        h ^= h >> 32;
+        h *= Multiplier;
+        h ^= h >> 29;
+        return h;
+    }
+
+private:
+    static constexpr std::size_t Multiplier = 0x9e3779b97f4a7c15;
+    std::size_t state_ = 0;
+};
+
 // The shape of a term is everything but its coefficient; like terms have equal shapes.
 std::size_t shapeHash(const Term& term) {
-    std::size_t seed = std::hash<Rational>{}(term.exponentConstant);
-    boost::hash_combine(seed, term.exponentials.size());
+    const std::hash<Rational> rationalHash;
+    ShapeHash hash;
+    hash.add(rationalHash(term.exponentConstant));
+    hash.add(term.exponentials.size());
     for (const auto& [name, rate] : term.exponentials) {
-        boost::hash_combine(seed, std::hash<std::string>{}(name));
-        boost::hash_combine(seed, std::hash<Rational>{}(rate));
+        hash.add(name);
+        hash.add(rationalHash(rate));
     }
-    boost::hash_combine(seed, term.powers.size());
+    hash.add(term.powers.size());
     for (const auto& [name, exponent] : term.powers) {
-        boost::hash_combine(seed, std::hash<std::string>{}(name));
-        boost::hash_combine(seed, exponent);
+        hash.add(name);
+        hash.add(exponent);
     }
-    boost::hash_combine(seed, term.heavisides.size());
+    hash.add(term.heavisides.size());
     for (const auto& form : term.heavisides) {
-        boost::hash_combine(seed, form.variables.size());
+        hash.add(form.variables.size());
         for (const auto& [name, coefficient] : form.variables) {
-            boost::hash_combine(seed, std::hash<std::string>{}(name));
-            boost::hash_combine(seed, coefficient);
+            hash.add(name);
+            hash.add(static_cast<std::size_t>(coefficient));
         }
-        boost::hash_combine(seed, std::hash<Rational>{}(form.constant));
+        hash.add(rationalHash(form.constant));
     }
-    return seed;
+    return hash.value();
 }
 
 // The shape of the zero term and of every constant term.
@@ -83,66 +108,101 @@ public:
     // `expectedTerms`: how many terms are likely to be added, to size the lists once.
     explicit LikeTermMerger(std::size_t expectedTerms = 0) {
         leaders_.reserve(expectedTerms);
-        hashes_.reserve(expectedTerms);
-        std::size_t slots = MinimumSlots;
+        std::size_t slots = InlineSlots;
         while (slots < 2 * expectedTerms) slots *= 2;
-        slots_.assign(slots, EmptySlot);
+        if (slots > InlineSlots) {
+            largeSlots_.assign(slots, Slot{});
+            slots_ = largeSlots_.data();
+        }
+        mask_ = slots - 1;
     }
     // One merger per operation; it is neither copied nor reused.
     LikeTermMerger(const LikeTermMerger&) = delete;
     LikeTermMerger& operator=(const LikeTermMerger&) = delete;
 
-    void add(Term term) {
+    void add(Term&& term) {
+        if (std::size_t slot; !absorbed(term, slot)) lead(slot, std::move(term));
+    }
+    // A term the caller keeps is copied only when it becomes a leader.
+    void add(const Term& term) {
+        if (std::size_t slot; !absorbed(term, slot)) lead(slot, Term(term));
+    }
+
+    // The merged terms in slot order, without zero coefficients; the zero term if none is left.
+    // The leaders' list is compacted in place and handed over.
+    std::vector<Term> finish() && {
+        const bool hasConstant = constantSlotSet_ && !isZeroValue(constantSum_);
+        std::size_t kept = 0;
+        std::size_t constantAt = 0;
+        for (std::size_t i = 0; i < leaders_.size(); ++i) {
+            if (i == constantSlot_) constantAt = kept;
+            if (isZeroValue(leaders_[i].coefficient)) continue;
+            if (kept != i) leaders_[kept] = std::move(leaders_[i]);
+            ++kept;
+        }
+        if (constantSlot_ >= leaders_.size()) constantAt = kept;
+        leaders_.erase(leaders_.begin() + static_cast<std::ptrdiff_t>(kept), leaders_.end());
+        if (hasConstant) leaders_.emplace(leaders_.begin() + static_cast<std::ptrdiff_t>(constantAt), constantSum_);
+        if (leaders_.empty()) leaders_.emplace_back();
+        return std::move(leaders_);
+    }
+
+private:
+    // The index of leaders by shape is an open-addressing table of leader positions and their
+    // hashes (linear probing, at most half full), so that finding a like leader allocates
+    // nothing per term. A small table lives inside the merger: most merges are short.
+    static constexpr std::size_t EmptySlot = std::numeric_limits<std::size_t>::max();
+    static constexpr std::size_t InlineSlots = 16;
+    struct Slot {
+        std::size_t hash = 0;
+        std::size_t leader = EmptySlot;
+    };
+
+    void growIndex() {
+        const std::size_t slots = 2 * (mask_ + 1);
+        std::vector<Slot> grown(slots);
+        mask_ = slots - 1;
+        for (std::size_t old = 0; old < slots / 2; ++old) {
+            const Slot entry = slots_[old];
+            if (entry.leader == EmptySlot) continue;
+            std::size_t slot = entry.hash & mask_;
+            while (grown[slot].leader != EmptySlot) slot = (slot + 1) & mask_;
+            grown[slot] = entry;
+        }
+        largeSlots_ = std::move(grown);
+        slots_ = largeSlots_.data();
+    }
+
+    // Counts the term and adds it to the constant sum or to a like leader when there is one;
+    // otherwise gives the free slot where the term's shape goes.
+    bool absorbed(const Term& term, std::size_t& freeSlot) {
         countProducedTerm(termWeight(term));
         if (hasConstantShape(term)) {
             markConstantSlot();
             constantSum_ += term.coefficient;
-            return;
+            return true;
         }
         requireWithinTermLimit(leaders_.size() + 1);
         const std::size_t hash = shapeHash(term);
-        const std::size_t mask = slots_.size() - 1;
-        std::size_t slot = hash & mask;
-        for (; slots_[slot] != EmptySlot; slot = (slot + 1) & mask) {
-            const std::size_t leader = slots_[slot];
-            if (hashes_[leader] != hash || !areLike(leaders_[leader], term)) continue;
+        std::size_t slot = hash & mask_;
+        for (; slots_[slot].leader != EmptySlot; slot = (slot + 1) & mask_) {
+            if (slots_[slot].hash != hash) continue;
+            Term& leader = leaders_[slots_[slot].leader];
+            if (!areLike(leader, term)) continue;
             // Like an earlier leader: this term's slot is emptied.
-            leaders_[leader].coefficient += term.coefficient;
+            leader.coefficient += term.coefficient;
             markConstantSlot();
-            return;
+            return true;
         }
-        slots_[slot] = leaders_.size();
-        hashes_.push_back(hash);
+        slots_[slot].hash = hash;
+        freeSlot = slot;
+        return false;
+    }
+
+    void lead(std::size_t slot, Term&& term) {
+        slots_[slot].leader = leaders_.size();
         leaders_.push_back(std::move(term));
-        if (2 * leaders_.size() > slots_.size()) growIndex();
-    }
-
-    // The merged terms in slot order, without zero coefficients; the zero term if none is left.
-    std::vector<Term> finish() && {
-        std::vector<Term> merged;
-        merged.reserve(leaders_.size() + 1);
-        for (std::size_t i = 0; i <= leaders_.size(); ++i) {
-            if (constantSlotSet_ && i == constantSlot_ && !isZeroValue(constantSum_)) merged.emplace_back(constantSum_);
-            if (i < leaders_.size() && !isZeroValue(leaders_[i].coefficient)) merged.push_back(std::move(leaders_[i]));
-        }
-        if (merged.empty()) merged.emplace_back();
-        return merged;
-    }
-
-private:
-    // The index of leaders by shape is an open-addressing table of leader positions (linear
-    // probing, at most half full), so that finding a like leader allocates nothing per term.
-    static constexpr std::size_t EmptySlot = std::numeric_limits<std::size_t>::max();
-    static constexpr std::size_t MinimumSlots = 16;
-
-    void growIndex() {
-        slots_.assign(2 * slots_.size(), EmptySlot);
-        const std::size_t mask = slots_.size() - 1;
-        for (std::size_t leader = 0; leader < leaders_.size(); ++leader) {
-            std::size_t slot = hashes_[leader] & mask;
-            while (slots_[slot] != EmptySlot) slot = (slot + 1) & mask;
-            slots_[slot] = leader;
-        }
+        if (2 * leaders_.size() > mask_ + 1) growIndex();
     }
 
     // The constant slot stands after the leaders seen so far.
@@ -153,8 +213,10 @@ private:
     }
 
     std::vector<Term> leaders_;
-    std::vector<std::size_t> hashes_;
-    std::vector<std::size_t> slots_;
+    Slot inlineSlots_[InlineSlots];
+    std::vector<Slot> largeSlots_;
+    Slot* slots_ = inlineSlots_;
+    std::size_t mask_ = 0;
     bool constantSlotSet_ = false;
     std::size_t constantSlot_ = 0;
     Rational constantSum_;
@@ -233,8 +295,8 @@ Expolynomial multiply(const Expolynomial& a, const Expolynomial& b) {
 namespace {
 
 Rational power(const Rational& base, unsigned exponent) {
-    return Rational(pow(boost::multiprecision::numerator(base), exponent),
-                    pow(boost::multiprecision::denominator(base), exponent));
+    return Rational(pow(numeratorOf(base), exponent),
+                    pow(denominatorOf(base), exponent));
 }
 
 // Whether the compositions of n into m parts, binomial(n + m - 1, m - 1) of them, are more than
@@ -258,7 +320,12 @@ bool mentions(const LinearForm& form, std::string_view variable) {
 
 }  // namespace
 
-Expolynomial substitute(const Term& term, std::string_view variable, const LinearForm& replacement) {
+namespace {
+
+// The term with `variable` replaced in its exponentials (rates spread over the replacement's
+// variables, constant part into the exponent constant) and in its heaviside factors, normalised;
+// its powers as they were.
+Term withFactorsSubstituted(const Term& term, std::string_view variable, const LinearForm& replacement) {
     Term substituted = term;
     if (const Rational* found = findValue(substituted.exponentials, variable)) {
         const Rational rate = *found;
@@ -269,15 +336,21 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     }
     for (auto& form : substituted.heavisides) substitute(form, variable, replacement);
     normalise(substituted);
+    return substituted;
+}
 
-    const unsigned* found = findValue(substituted.powers, variable);
-    LikeTermMerger merger;
-    if (!found) {
-        merger.add(std::move(substituted));
-        return merged(std::move(merger));
-    }
-    const unsigned exponent = *found;
-    eraseName(substituted.powers, variable);
+// What normalising the one-term expolynomial of `term` gives, counted as that normalisation
+// counts it: the term itself, or the zero term when its coefficient is 0.
+Term normalisedAlone(Term&& term) {
+    countProducedTerm(termWeight(term));
+    if (!hasConstantShape(term)) requireWithinTermLimit(1);
+    if (isZeroValue(term.coefficient)) return Term();
+    return std::move(term);
+}
+
+// The substitution of a term that has the power variable^exponent (already taken out of
+// `substituted`): the power expanded over the compositions of the exponent.
+Expolynomial expandedPower(const Term& substituted, unsigned exponent, const LinearForm& replacement) {
     if (replacement.variables.empty() && isZeroValue(replacement.constant)) return Expolynomial();
 
     // (c_1 w_1 + ... + c_r w_r + c)^k = sum over compositions of k into r (+1 for c != 0) parts of
@@ -286,6 +359,7 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     const auto& variables = replacement.variables;
     const auto parts = static_cast<unsigned>(variables.size() + (hasConstant ? 1 : 0));
     if (compositionsExceed(exponent, parts, termLimit())) throw TermLimitExceeded(termLimit(), false);
+    LikeTermMerger merger;
     for (const auto& composition : compositions(exponent, parts)) {
         Term produced = substituted;
         produced.coefficient *= composition.coefficient;
@@ -301,11 +375,37 @@ Expolynomial substitute(const Term& term, std::string_view variable, const Linea
     return merged(std::move(merger));
 }
 
+}  // namespace
+
+Expolynomial substitute(const Term& term, std::string_view variable, const LinearForm& replacement) {
+    Term substituted = withFactorsSubstituted(term, variable, replacement);
+    const unsigned* found = findValue(substituted.powers, variable);
+    if (!found) {
+        LikeTermMerger merger;
+        merger.add(std::move(substituted));
+        return merged(std::move(merger));
+    }
+    const unsigned exponent = *found;
+    eraseName(substituted.powers, variable);
+    return expandedPower(substituted, exponent, replacement);
+}
+
 Expolynomial substitute(const Expolynomial& expolynomial, std::string_view variable,
                         const LinearForm& replacement) {
     LikeTermMerger merger;
-    for (const auto& term : expolynomial.terms)
-        for (auto& partTerm : substitute(term, variable, replacement).terms) merger.add(std::move(partTerm));
+    for (const auto& term : expolynomial.terms) {
+        // Each term's substitution is normalised on its own, then merged with the others; a term
+        // without the power goes straight in, as what normalising it alone gives.
+        Term substituted = withFactorsSubstituted(term, variable, replacement);
+        const unsigned* found = findValue(substituted.powers, variable);
+        if (!found) {
+            merger.add(normalisedAlone(std::move(substituted)));
+            continue;
+        }
+        const unsigned exponent = *found;
+        eraseName(substituted.powers, variable);
+        for (auto& partTerm : expandedPower(substituted, exponent, replacement).terms) merger.add(std::move(partTerm));
+    }
     return merged(std::move(merger));
 }
 

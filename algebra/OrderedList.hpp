@@ -13,16 +13,10 @@
 
 namespace drova {
 
-// Exact tests on values. A Rational is always in lowest terms with a positive denominator, so
-// comparing numerators and denominators decides equality; this avoids the backend's general
-// comparison, which divides, on the hot path of normalisation.
+// Exact tests on values; sameValue of two Rationals is declared with Rational.
 inline bool isZeroValue(const Rational& r) { return r.is_zero(); }
 inline bool isZeroValue(int v) { return v == 0; }
 inline bool isZeroValue(unsigned v) { return v == 0; }
-inline bool sameValue(const Rational& a, const Rational& b) {
-    return boost::multiprecision::numerator(a) == boost::multiprecision::numerator(b) &&
-           boost::multiprecision::denominator(a) == boost::multiprecision::denominator(b);
-}
 inline bool sameValue(int a, int b) { return a == b; }
 inline bool sameValue(unsigned a, unsigned b) { return a == b; }
 

@@ -89,7 +89,10 @@ Rational fromTexts(std::string_view numerator, std::string_view denominator) {
 }
 
 std::size_t wordsOf(const Rational& value) {
-#if DROVA_GMP_RATIONAL
+#if DROVA_FAST_RATIONAL
+    const std::size_t numerator = value.numeratorWords();
+    return (numerator == 0 ? 1 : numerator) + value.denominatorWords();
+#elif DROVA_GMP_RATIONAL
     static_assert(sizeof(mp_limb_t) == 8, "the word count assumes 64-bit limbs");
     const auto* q = value.backend().data();
     const std::size_t numerator = mpz_size(mpq_numref(q));
@@ -102,13 +105,17 @@ std::size_t wordsOf(const Rational& value) {
 }
 
 std::string toText(const Rational& value) {
-    std::string text = boost::multiprecision::numerator(value).str();
-    const BigInt& den = boost::multiprecision::denominator(value);
+#if DROVA_FAST_RATIONAL
+    return value.str();
+#else
+    std::string text = numerator(value).str();
+    const BigInt den = denominator(value);
     if (den != 1) {
         text += '/';
         text += den.str();
     }
     return text;
+#endif
 }
 
 }  // namespace drova

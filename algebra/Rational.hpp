@@ -2,10 +2,15 @@
 // The exact number type of the algebra, the distributions and the GSMS model.
 // This is the one place that names the arithmetic backend.
 
-// DROVA_GMP_RATIONAL (set by the build's DROVA_RATIONAL option) selects GMP's integers and
-// rationals; without it the header-only Boost integers are used. Both give the same values and
-// so the same output bytes; GMP is several times faster on the numbers the conversion meets.
-#if DROVA_GMP_RATIONAL
+// The build's DROVA_RATIONAL option picks one of three backends, which give the same values and
+// so the same output bytes:
+//  - DROVA_FAST_RATIONAL: SmallRational, 64-bit numerator and denominator while they fit and
+//    GMP's mpq beyond (the default, and the fastest on the numbers a conversion meets);
+//  - DROVA_GMP_RATIONAL: GMP's mpq for every value;
+//  - neither: the header-only Boost integers.
+#if DROVA_FAST_RATIONAL
+#include "algebra/SmallRational.hpp"
+#elif DROVA_GMP_RATIONAL
 #include <boost/multiprecision/gmp.hpp>
 #else
 #include <boost/multiprecision/cpp_int.hpp>
@@ -17,13 +22,31 @@
 
 namespace drova {
 
-#if DROVA_GMP_RATIONAL
+#if DROVA_FAST_RATIONAL
+using Rational = SmallRational;
+using BigInt = boost::multiprecision::mpz_int;
+#elif DROVA_GMP_RATIONAL
 using Rational = boost::multiprecision::mpq_rational;
 using BigInt = boost::multiprecision::mpz_int;
 #else
 using Rational = boost::multiprecision::cpp_rational;
 using BigInt = boost::multiprecision::cpp_int;
 #endif
+
+// The numerator and the denominator (positive) of the value in lowest terms.
+inline BigInt numeratorOf(const Rational& value) { return numerator(value); }
+inline BigInt denominatorOf(const Rational& value) { return denominator(value); }
+
+// Exact equality. Values are kept in lowest terms with a positive denominator, so Boost's
+// integers compare numerators and denominators, which avoids their general comparison (it
+// divides); mpq and SmallRational compare that way themselves.
+inline bool sameValue(const Rational& a, const Rational& b) {
+#if DROVA_FAST_RATIONAL || DROVA_GMP_RATIONAL
+    return a == b;
+#else
+    return numerator(a) == numerator(b) && denominator(a) == denominator(b);
+#endif
+}
 
 // The two shared constants.
 extern const Rational RationalZero;

@@ -15,8 +15,8 @@ std::string toSymbolicText(const BigInt& n, bool wrap) {
 std::string toSymbolicText(const Rational& r, bool symbolic, bool wrapWhole) {
     if (!symbolic) return toText(r);
     std::string text = r.sign() < 0 ? "-" : "";
-    const BigInt numerator = abs(boost::multiprecision::numerator(r));
-    const BigInt& denominator = boost::multiprecision::denominator(r);
+    const BigInt numerator = abs(numeratorOf(r));
+    const BigInt& denominator = denominatorOf(r);
     if (denominator != 1)
         text += toSymbolicText(numerator, false) + "/" + toSymbolicText(denominator, true);
     else

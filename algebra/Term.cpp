@@ -75,11 +75,24 @@ Term multiply(const Term& a, const Term& b) {
     return product;
 }
 
-boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_view variable, const Rational& value) {
-    using Quad = boost::multiprecision::cpp_bin_float_quad;
+using Quad = boost::multiprecision::cpp_bin_float_quad;
+
+Quad valueAt(const Term& term, std::string_view variable, const Rational& value) {
     const Expolynomial atValue = substitute(term, variable, LinearForm(value));
     const Term& first = atValue.terms.front();
-    return exp(Quad(first.exponentConstant)) * Quad(first.coefficient);
+    return exp(first.exponentConstant.convert_to<Quad>()) * first.coefficient.convert_to<Quad>();
+}
+
+const Quad& ExponentialValues::operator()(const Rational& exponent) {
+    if (const auto found = values_.find(exponent); found != values_.end()) return found->second;
+    if (values_.size() >= MaxValues) values_.clear();
+    return values_.emplace(exponent, exp(exponent.convert_to<Quad>())).first->second;
+}
+
+Quad valueAt(const Term& term, std::string_view variable, const Rational& value, ExponentialValues& exponentials) {
+    const Expolynomial atValue = substitute(term, variable, LinearForm(value));
+    const Term& first = atValue.terms.front();
+    return exponentials(first.exponentConstant) * first.coefficient.convert_to<Quad>();
 }
 
 }  // namespace drova

@@ -10,6 +10,7 @@
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace drova {
@@ -64,5 +65,22 @@ Term multiply(const Term& a, const Term& b);
 // the constant form `value`, and exp(exponent constant) * coefficient of the first resulting term is
 // computed in 113-bit binary floating point.
 boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_view variable, const Rational& value);
+
+// exp(x) of rational exponents in 113-bit binary floating point, each computed once: evaluating
+// many terms at one point meets the same few exponent constants again and again, and exp costs
+// far more than the rest of an evaluation.
+class ExponentialValues {
+public:
+    const boost::multiprecision::cpp_bin_float_quad& operator()(const Rational& exponent);
+
+private:
+    // Enough for any walk's exponent constants; beyond it the values are computed afresh.
+    static constexpr std::size_t MaxValues = 1 << 16;
+    std::unordered_map<Rational, boost::multiprecision::cpp_bin_float_quad> values_;
+};
+
+// valueAt, with the exponentials taken from (and added to) `exponentials`; the same value.
+boost::multiprecision::cpp_bin_float_quad valueAt(const Term& term, std::string_view variable, const Rational& value,
+                                                  ExponentialValues& exponentials);
 
 }  // namespace drova

@@ -68,9 +68,9 @@ Expolynomial ConversionContext::pathExpression(const Path& path) {
     return withinTermLimit([&] { return expressionOf_(path); });
 }
 
-double ConversionContext::valueAtTimeBound(const Expolynomial& expression) const {
+double ConversionContext::valueAtTimeBound(const Expolynomial& expression) {
     boost::multiprecision::cpp_bin_float_quad sum = 0;
-    for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_);
+    for (const Term& term : expression.terms) sum += valueAt(term, "t", timeBound_, exponentialsAtBound_);
     return static_cast<double>(sum);
 }
 

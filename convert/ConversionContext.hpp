@@ -107,7 +107,7 @@ private:
     void walkRow(std::uint64_t state);
     // The value of a path's expression at the time bound, summed term by term in 113-bit binary
     // floating point and rounded to double (beyond the double range: infinity or zero).
-    double valueAtTimeBound(const Expolynomial& expression) const;
+    double valueAtTimeBound(const Expolynomial& expression);
     // Adds to the sojourn row the probability of being in `state` at the end of `path`
     // (`reached`: the path's expression) with none of the `enabled` transitions fired yet.
     void addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
@@ -128,6 +128,7 @@ private:
 
     // The walk.
     Rational timeBound_;
+    ExponentialValues exponentialsAtBound_;  // exp of the exponent constants met at the time bound
     double threshold_ = 0;
     bool collectTruncated_ = false;
     std::uint64_t currentRow_ = 0;

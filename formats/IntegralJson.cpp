@@ -206,8 +206,8 @@ public:
             if (pos_ == text_.size()) break;
             sign = takeSign(true);
         }
-        form.constant = {boost::multiprecision::numerator(constant).str(),
-                         boost::multiprecision::denominator(constant).str()};
+        form.constant = {numeratorOf(constant).str(),
+                         denominatorOf(constant).str()};
         return form;
     }
 

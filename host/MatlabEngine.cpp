@@ -74,8 +74,8 @@ Arrays numden(std::size_t, const Arrays& args) {
     const auto& values = symbolicArgument("numden", args);
     std::vector<Rational> numerators, denominators;
     for (const Rational& value : values) {
-        numerators.emplace_back(boost::multiprecision::numerator(value));
-        denominators.emplace_back(boost::multiprecision::denominator(value));
+        numerators.emplace_back(drova::numeratorOf(value));
+        denominators.emplace_back(drova::denominatorOf(value));
     }
     return {drova::createSymArray(args[0].getDimensions(), std::move(numerators)),
             drova::createSymArray(args[0].getDimensions(), std::move(denominators))};
@@ -83,10 +83,10 @@ Arrays numden(std::size_t, const Arrays& args) {
 
 // The symbolic engine's text of a rational: "3", "-3/4".
 std::u16string symbolicText(const Rational& value) {
-    std::string text = boost::multiprecision::numerator(value).str();
-    if (boost::multiprecision::denominator(value) != 1) {
+    std::string text = drova::numeratorOf(value).str();
+    if (drova::denominatorOf(value) != 1) {
         text += '/';
-        text += boost::multiprecision::denominator(value).str();
+        text += drova::denominatorOf(value).str();
     }
     return toUtf16Text(text);
 }

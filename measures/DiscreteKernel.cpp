@@ -142,9 +142,9 @@ DensityPiece discretisePiece(const CellDensity& density, std::size_t startLag, s
 
 std::size_t cellsIn(const Rational& t, const Rational& h) {
     const Rational cells = t / h;
-    if (boost::multiprecision::denominator(cells) != 1)
+    if (denominatorOf(cells) != 1)
         throw std::logic_error("cellsIn: " + toText(t) + " is not a multiple of the cell length " + toText(h));
-    return boost::multiprecision::numerator(cells).convert_to<std::size_t>();
+    return numeratorOf(cells).convert_to<std::size_t>();
 }
 
 DiscreteEntry discretiseEntry(const PiecewiseExpolynomial& entry, std::size_t target, std::size_t source,

@@ -96,7 +96,7 @@ std::vector<InverseBlock> blocksOfInverse(const Eigen::MatrixXd& inverse, const 
 
 std::size_t cellOf(const Rational& t, const Rational& h) {
     const Rational cells = t / h;
-    return BigInt(numerator(cells) / denominator(cells)).convert_to<std::size_t>();
+    return BigInt(numeratorOf(cells) / denominatorOf(cells)).convert_to<std::size_t>();
 }
 
 // The whole-cell sums of every rate group of every piece of every entry: sums[e][k][g].

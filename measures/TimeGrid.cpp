@@ -6,11 +6,9 @@
 namespace drova::measures {
 
 Rational rationalGcd(const Rational& a, const Rational& b) {
-    using boost::multiprecision::denominator;
-    using boost::multiprecision::numerator;
     // a = p / q, b = r / s: gcd = gcd(p s, r q) / (q s).
-    const BigInt common = gcd(BigInt(numerator(a) * denominator(b)), BigInt(numerator(b) * denominator(a)));
-    return Rational(common) / Rational(BigInt(denominator(a) * denominator(b)));
+    const BigInt common = gcd(BigInt(numeratorOf(a) * denominatorOf(b)), BigInt(numeratorOf(b) * denominatorOf(a)));
+    return Rational(common) / Rational(BigInt(denominatorOf(a) * denominatorOf(b)));
 }
 
 Rational chooseCellLength(const std::vector<const PiecewiseExpolynomial*>& functions, const Rational& horizon) {
@@ -27,7 +25,7 @@ Rational chooseCellLength(const std::vector<const PiecewiseExpolynomial*>& funct
     }
     // The smallest whole m with largestRate * g / m <= bound.
     const Rational ratio = largestRate * *boundaryGcd / LargestRateTimesStep;
-    BigInt parts = numerator(ratio) / denominator(ratio);
+    BigInt parts = numeratorOf(ratio) / denominatorOf(ratio);
     if (Rational(parts) < ratio) parts += 1;
     if (parts < 1) parts = 1;
     return *boundaryGcd / Rational(parts);

@@ -15,8 +15,8 @@
 namespace drova {
 
 double nearestDouble(const Rational& value) {
-    BigInt n = abs(numerator(value));
-    const BigInt d = denominator(value);
+    BigInt n = abs(numeratorOf(value));
+    const BigInt d = denominatorOf(value);
     if (n == 0) return 0.0;
     // Scale so that the integer quotient has 63 or 64 bits; the remainder
     // becomes a sticky bit far below the rounding position.
