@@ -1,6 +1,7 @@
 // drova sim end to end: exact times from the known generator stream, seeds,
 // .gsms input, usage errors, model errors and interruption.
 
+#include "InterruptDrova.hpp"
 #include "RunDrova.hpp"
 
 #include <gtest/gtest.h>
@@ -136,44 +137,12 @@ TEST(SimCommand, NegativeRunCountIsTheModulesError) {
     EXPECT_EQ(run.lastErrLine(), "The size -3 must not be negative. (EMLRT:runTime:NonNegativeCheck)");
 }
 
-// True once the process catches SIGINT (its handler is installed).
-bool catchesInterrupt(pid_t pid) {
-    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
-    for (std::string entry; std::getline(status, entry);)
-        if (entry.starts_with("SigCgt:")) return (std::stoull(entry.substr(7), nullptr, 16) & (1ull << (SIGINT - 1))) != 0;
-    return false;
-}
-
 TEST(SimCommand, InterruptEndsAnEndlessCallWithAnError) {
-    const std::string errPath = testing::TempDir() + "drova-sim-interrupt.err";
-    const std::string model = testData("sim/zero-delay-cycle.json");
-    pid_t pid = fork();
-    ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        int err = open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(err, STDERR_FILENO);
-        execl(DROVA_BIN, DROVA_BIN, "sim", model.c_str(), "--runs", "1", "--horizon", "inf", nullptr);
-        _exit(127);
-    }
-    using Clock = std::chrono::steady_clock;
-    const auto deadline = Clock::now() + std::chrono::seconds(60);
-    while (!catchesInterrupt(pid) && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    kill(pid, SIGINT);
-    int status = 0;
-    pid_t ended = 0;
-    while ((ended = waitpid(pid, &status, WNOHANG)) == 0 && Clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    if (ended == 0) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-        FAIL() << "drova sim did not end after the interrupt";
-    }
-    ASSERT_TRUE(WIFEXITED(status));
-    EXPECT_EQ(WEXITSTATUS(status), 1);
-    DrovaRun run;
-    run.err = readWholeFile(errPath);
-    EXPECT_EQ(run.lastErrLine(), "Operation interrupted by the user. (EMLRT:runTime:UserInterrupt)");
-    std::remove(errPath.c_str());
+    const std::optional<DrovaRun> run =
+        runDrovaInterrupted({"sim", testData("sim/zero-delay-cycle.json"), "--runs", "1", "--horizon", "inf"});
+    ASSERT_TRUE(run) << "drova sim did not end after the interrupt";
+    EXPECT_EQ(run->status, 1);
+    EXPECT_EQ(run->lastErrLine(), "Operation interrupted by the user. (EMLRT:runTime:UserInterrupt)");
 }
 
 }  // namespace
