@@ -7,9 +7,14 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace drova {
 
 std::string messageText(std::string_view text, std::size_t limit = 200);
+
+// The closest name among `names` to the misspelt `word`, when one is close enough to be what was
+// meant (a few letters left out, added, changed or swapped); empty otherwise.
+std::string closestName(const std::string& word, const std::vector<std::string>& names);
 
 }  // namespace drova

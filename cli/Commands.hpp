@@ -22,6 +22,7 @@ int reportFailure(const std::string& message);
 
 // The subcommands; each adds itself to the application.
 RegisteredCommand addCheckCommand(CLI::App& app);  // drova check MODEL.gsms
+RegisteredCommand addBuildCommand(CLI::App& app);  // drova build NET.toml [-o FILE.gsms]
 RegisteredCommand addSimCommand(CLI::App& app);    // drova sim MODEL --runs N --horizon T [--seed S]
 RegisteredCommand addIntCommand(CLI::App& app);    // drova int FILE.json
 RegisteredCommand addKonvCommand(CLI::App& app);   // drova konv MODEL.gsms ...

@@ -1,9 +1,9 @@
-// drova check MODEL.gsms: reads a GSMS file and prints a summary of the model.
+// drova check MODEL: reads a GSMS file or a net and prints a summary of the model.
 
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
 #include "distributions/Degenerate.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 
 #include <iostream>
 #include <memory>
@@ -49,11 +49,23 @@ void printWarnings(const Gsms& model, std::ostream& err) {
     }
 }
 
-int runCheck(const std::string& path) {
+// What the build of a net found, before the summary of its GSMS.
+void printNetSummary(const net::NetStatistics& statistics, std::ostream& out) {
+    out << "Places: " << statistics.places << '\n'
+        << "Net transitions: " << statistics.transitions << '\n'
+        << "Tangible markings: " << statistics.tangibleMarkings << '\n'
+        << "Vanishing markings: " << statistics.vanishingMarkings << '\n'
+        << "GSMS states: " << statistics.gsmsStates << '\n'
+        << "States of the SMS (count): " << statistics.smsStates << '\n';
+}
+
+int runCheck(const std::string& path, std::uint64_t maxStates) {
     std::ifstream in = openInputFile(path);
     if (!in.is_open()) return reportFailure(cannotOpenMessage(path));
     try {
-        const Gsms model = readGsms(in);
+        net::NetStatistics statistics;
+        const Gsms model = readModel(in, path, nullptr, &statistics, maxStates);
+        if (isNetPath(path)) printNetSummary(statistics, std::cout);
         printSummary(model, std::cout);
         std::cout.flush();
         printWarnings(model, std::cerr);
@@ -66,12 +78,16 @@ int runCheck(const std::string& path) {
 }  // namespace
 
 RegisteredCommand addCheckCommand(CLI::App& app) {
-    CLI::App* sub = app.add_subcommand("check", "Read a GSMS file and print a summary of the model");
+    CLI::App* sub = app.add_subcommand("check", "Read a GSMS file or a net and print a summary of the model");
     auto path = std::make_shared<std::string>();
-    sub->add_option("MODEL", *path, "GSMS text file")->required();
-    sub->footer("Prints the model's summary, one \"Key: value\" line each; warnings go to standard error.\n\n"
-                "Example:\n  drova check examples/machine.gsms");
-    return {sub, [path] { return runCheck(*path); }};
+    auto maxStates = std::make_shared<std::uint64_t>(net::DefaultMaxStates);
+    sub->add_option("MODEL", *path, "GSMS text file, or a net (.toml)")->required();
+    sub->add_option("--max-states", *maxStates, "A net: the most reachable markings to build")
+        ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 32));
+    sub->footer("Prints the model's summary, one \"Key: value\" line each; for a net first the counts of its\n"
+                "places, transitions, markings and states. Warnings go to standard error.\n\n"
+                "Examples:\n  drova check examples/machine.gsms\n  drova check examples/pumps.toml");
+    return {sub, [path, maxStates] { return runCheck(*path, *maxStates); }};
 }
 
 }  // namespace drova::cli

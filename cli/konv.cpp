@@ -8,7 +8,7 @@
 #include "algebra/MessageText.hpp"
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 #include "host/LoadedModule.hpp"
 #include "host/Sym.hpp"
 
@@ -113,7 +113,7 @@ std::optional<std::string> pathMistake(const std::string& modelPath, const std::
     Gsms model;
     try {
         std::ifstream in = openInputFile(modelPath);
-        model = readGsms(in);
+        model = readModel(in, modelPath);
     } catch (const std::exception&) {
         return std::nullopt;
     }

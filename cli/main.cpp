@@ -19,12 +19,13 @@ int reportFailure(const std::string& message) {
 
 int main(int argc, char** argv) {
     using namespace drova::cli;
-    CLI::App app{"drova: exact analysis and simulation of GSMS models, running the Drova modules as MATLAB does",
+    CLI::App app{"drova: exact analysis and simulation of GSMS models and stochastic Petri nets, running the Drova modules as MATLAB does",
                  "drova"};
     app.require_subcommand(1);
     app.set_version_flag("--version", "drova " DROVA_VERSION);
     app.footer("Run drova COMMAND --help for the options of a command.\n\nExamples:\n"
                "  drova check examples/machine.gsms\n"
+               "  drova build examples/pumps.toml -o pumps.gsms\n"
                "  drova konv examples/machine.gsms --path 1,2 --dest 1,1\n"
                "  drova int tests/data/int/worked-example-short.json\n"
                "  drova sim examples/machine.gsms --runs 10 --horizon 1000\n"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
     std::map<CLI::App*, CommandRunner> runners;
     // Subcommands register here.
     runners.insert(addCheckCommand(app));
+    runners.insert(addBuildCommand(app));
     runners.insert(addKonvCommand(app));
     runners.insert(addSimCommand(app));
     runners.insert(addIntCommand(app));

@@ -14,7 +14,7 @@
 #include "cli/ProgressLine.hpp"
 #include "cli/SimReport.hpp"
 #include "formats/InputFile.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 #include "simulate/GsmsToSim.hpp"
 #include "simulate/KeyedRuns.hpp"
 #include "simulate/RunStatistics.hpp"
@@ -219,7 +219,7 @@ int runPlot(PlotOptions options) {
         std::ifstream in = openInputFile(options.model, std::ios::binary);
         if (!in.is_open()) throw std::runtime_error(cannotOpenMessage(options.model));
         GsmsNameLines lines;
-        const Gsms model = readGsms(in, &lines);
+        const Gsms model = readModel(in, options.model, &lines);
 
         doing = "computing the exact values";
         const std::vector<double> times =

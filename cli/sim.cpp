@@ -20,7 +20,7 @@
 #include "cli/SimReport.hpp"
 #include "formats/InputFile.hpp"
 #include "formats/SimModelJson.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 #include "modules/sim/GsmsStructure.hpp"
 #include "simulate/GsmsToSim.hpp"
 #include "simulate/KeyedRuns.hpp"
@@ -63,9 +63,9 @@ namespace md = matlab::data;
 SimModel readModel(const std::string& path) {
     std::ifstream in = openInputFile(path, std::ios::binary);
     if (!in.is_open()) throw std::runtime_error(cannotOpenMessage(path));
-    if (std::filesystem::path(path).extension() == ".gsms") {
+    if (std::filesystem::path(path).extension() == ".gsms" || isNetPath(path)) {
         GsmsNameLines lines;
-        const Gsms model = readGsms(in, &lines);
+        const Gsms model = drova::readModel(in, path, &lines);
         return simModelOf(model, &lines);
     }
     return readSimModelJson(in);

@@ -4,7 +4,7 @@
 #include "convert/ConversionContext.hpp"
 #include "convert/KernelMatrixText.hpp"
 #include "formats/InputFile.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 #include "modules/TermLimitOption.hpp"
 
 #include <cstdint>
@@ -113,7 +113,7 @@ void MexFunction::readModel(const std::string& path) {
     {
         std::ifstream file = openInputFile(path);
         if (!file.is_open()) throw std::invalid_argument("Path to GSMS file is invalid");
-        parsed = readGsms(file);
+        parsed = drova::readModel(file, path);
     }
     model_ = std::move(parsed);
 }

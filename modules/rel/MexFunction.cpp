@@ -1,7 +1,7 @@
 #include "modules/rel/MexFunction.hpp"
 
 #include "formats/InputFile.hpp"
-#include "gsms/ReadGsms.hpp"
+#include "formats/ModelFile.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <charconv>
@@ -40,7 +40,7 @@ bool isRowOrEmpty(const Array& input) {
 Gsms readModel(const std::string& path) {
     std::ifstream file = openInputFile(path);
     if (!file.is_open()) throw std::invalid_argument("Path to GSMS file is invalid");
-    return readGsms(file);
+    return drova::readModel(file, path);
 }
 
 // The texts as a column of strings.

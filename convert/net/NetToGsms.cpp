@@ -1,0 +1,464 @@
+#include "convert/net/NetToGsms.hpp"
+
+#include "convert/net/MarkingStore.hpp"
+#include "distributions/Degenerate.hpp"
+#include "distributions/Exponential.hpp"
+
+#include <algorithm>
+#include <deque>
+#include <limits>
+#include <map>
+
+namespace drova::net {
+
+namespace {
+
+using Marking = std::vector<std::uint32_t>;
+using TransitionSet = std::vector<std::uint32_t>;  // transition indices, ascending
+
+constexpr std::uint32_t MaxTokens = std::numeric_limits<std::int32_t>::max();
+
+// Where one firing (or one instant of firings) ends: a tangible marking, the non-exponential timed
+// transitions whose timers run on from before the firing (carried), and its probability.
+struct Outcome {
+    std::uint32_t marking = 0;
+    TransitionSet carried;
+    Rational probability;
+};
+
+bool sameOutcomes(std::vector<Outcome> a, std::vector<Outcome> b) {
+    const auto order = [](const Outcome& x, const Outcome& y) {
+        return x.marking != y.marking ? x.marking < y.marking : x.carried < y.carried;
+    };
+    std::sort(a.begin(), a.end(), order);
+    std::sort(b.begin(), b.end(), order);
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (a[i].marking != b[i].marking || a[i].carried != b[i].carried || a[i].probability != b[i].probability)
+            return false;
+    return true;
+}
+
+// One state of the GSMS under construction, and its transitions once it has been expanded.
+struct StateRecord {
+    std::uint32_t marking = 0;
+    TransitionSet carried;
+};
+
+struct PendingTransition {
+    std::uint64_t source = 0;
+    std::vector<std::uint64_t> timers;
+    std::vector<GsmsDestination> destinations;
+};
+
+class Builder {
+public:
+    Builder(const PetriNet& net, std::uint64_t maxStates)
+        : net_(net), maxStates_(maxStates), tangible_(net.places.size()), vanishing_(net.places.size()),
+          maxSeen_(net.initialMarking) {
+        for (std::uint32_t t = 0; t < net.transitions.size(); ++t) {
+            const NetTransition& transition = net.transitions[t];
+            if (transition.immediate()) continue;
+            timerOf_[{t, 1}] = timers_.size();
+            timers_.push_back(transition.law->clone());
+        }
+    }
+
+    BuiltNet build() {
+        const std::uint64_t initial = initialState();
+        while (!queue_.empty()) {
+            const std::uint64_t state = queue_.front();
+            queue_.pop_front();
+            expand(state);
+        }
+        return assemble(initial);
+    }
+
+private:
+    // --- The rules of the net.
+
+    bool enabled(std::uint32_t t, const Marking& m) const {
+        const NetTransition& transition = net_.transitions[t];
+        for (const Arc& arc : transition.inputs)
+            if (m[arc.place] < arc.count) return false;
+        for (const Arc& arc : transition.inhibitors)
+            if (m[arc.place] >= arc.count) return false;
+        return !transition.guard || transition.guard->holds(m);
+    }
+
+    // How many times the inputs are covered (1 for a transition without inputs).
+    std::uint32_t degree(std::uint32_t t, const Marking& m) const {
+        const NetTransition& transition = net_.transitions[t];
+        if (!transition.infiniteServers || transition.inputs.empty()) return 1;
+        std::uint32_t result = std::numeric_limits<std::uint32_t>::max();
+        for (const Arc& arc : transition.inputs) result = std::min(result, m[arc.place] / arc.count);
+        return result;
+    }
+
+    Marking fire(std::uint32_t t, Marking m) {
+        const NetTransition& transition = net_.transitions[t];
+        for (const Arc& arc : transition.inputs) m[arc.place] -= arc.count;
+        for (const Arc& arc : transition.outputs) {
+            if (m[arc.place] > MaxTokens - arc.count)
+                throw std::invalid_argument("The place \"" + net_.places[arc.place] + "\" grows beyond " +
+                                            std::to_string(MaxTokens) + " tokens: the net is unbounded");
+            m[arc.place] += arc.count;
+            maxSeen_[arc.place] = std::max(maxSeen_[arc.place], m[arc.place]);
+        }
+        return m;
+    }
+
+    TransitionSet enabledImmediates(const Marking& m) const {
+        TransitionSet result;
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t)
+            if (net_.transitions[t].immediate() && enabled(t, m)) result.push_back(t);
+        return result;
+    }
+
+    TransitionSet enabledTimed(const Marking& m) const {
+        TransitionSet result;
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t)
+            if (!net_.transitions[t].immediate() && enabled(t, m)) result.push_back(t);
+        return result;
+    }
+
+    std::string transitionList(const TransitionSet& transitions) const {
+        std::string text;
+        for (std::size_t i = 0; i < transitions.size(); ++i) {
+            if (i > 0) text += i + 1 == transitions.size() ? " and " : ", ";
+            text += "\"" + net_.transitions[transitions[i]].name + "\"";
+        }
+        return text;
+    }
+
+    void requireWithinLimit() const {
+        const std::uint64_t markings = tangible_.size() + vanishing_.size();
+        if (markings <= maxStates_ && states_.size() <= maxStates_) return;
+        std::size_t largest = 0;
+        for (std::size_t p = 1; p < maxSeen_.size(); ++p)
+            if (maxSeen_[p] > maxSeen_[largest]) largest = p;
+        const bool markingsOver = markings > maxStates_;
+        throw std::invalid_argument(
+            "The net has more than " + std::to_string(maxStates_) + (markingsOver ? " reachable markings" : " GSMS states") +
+            " (the limit; --max-states sets another): " + std::to_string(markingsOver ? markings : states_.size()) +
+            " were found before the build stopped, and the place \"" + net_.places[largest] + "\" held up to " +
+            std::to_string(maxSeen_[largest]) + " tokens; a place that grows without bound makes the markings endless");
+    }
+
+    // --- Zero-time resolution: immediate transitions, then the deterministic transitions still
+    // due at this instant, until a tangible marking is reached.
+
+    struct Walk {
+        const std::vector<bool>* enabledBefore = nullptr;  // the timed transitions enabled at the firing's source
+        std::vector<Outcome>* outcomes = nullptr;
+        std::vector<Marking> vanishingPath;                 // for finding a cycle of immediate transitions
+        TransitionSet firedPath;
+    };
+
+    void touchDisabled(const Marking& m, std::vector<bool>& touched) const {
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t)
+            if (!touched[t] && !net_.transitions[t].immediate() && !enabled(t, m)) touched[t] = true;
+    }
+
+    void resolve(const Marking& m, std::vector<bool> touched, TransitionSet due, const Rational& probability, Walk& walk) {
+        // A due transition that has been disabled meanwhile does not fire.
+        due.erase(std::remove_if(due.begin(), due.end(), [&](std::uint32_t t) { return touched[t]; }), due.end());
+        const TransitionSet immediates = enabledImmediates(m);
+        if (!immediates.empty()) {
+            if (vanishing_.insert(m).second) requireWithinLimit();
+            for (std::size_t i = 0; i < walk.vanishingPath.size(); ++i) {
+                if (walk.vanishingPath[i] != m) continue;
+                TransitionSet cycle(walk.firedPath.begin() + static_cast<std::ptrdiff_t>(i), walk.firedPath.end());
+                std::sort(cycle.begin(), cycle.end());
+                cycle.erase(std::unique(cycle.begin(), cycle.end()), cycle.end());
+                throw std::invalid_argument("The immediate transitions " + transitionList(cycle) +
+                                            " fire in a cycle from the marking " + markingName(net_, m) +
+                                            ", which never reaches a marking where time passes");
+            }
+            std::int64_t top = std::numeric_limits<std::int64_t>::min();
+            for (std::uint32_t t : immediates) top = std::max(top, net_.transitions[t].priority);
+            Rational total = 0;
+            for (std::uint32_t t : immediates)
+                if (net_.transitions[t].priority == top) total += net_.transitions[t].weight;
+            walk.vanishingPath.push_back(m);
+            for (std::uint32_t t : immediates) {
+                if (net_.transitions[t].priority != top) continue;
+                const Marking next = fire(t, m);
+                std::vector<bool> nextTouched = touched;
+                touchDisabled(next, nextTouched);
+                walk.firedPath.push_back(t);
+                resolve(next, std::move(nextTouched), due, probability * net_.transitions[t].weight / total, walk);
+                walk.firedPath.pop_back();
+            }
+            walk.vanishingPath.pop_back();
+            return;
+        }
+        if (!due.empty()) {
+            const std::uint32_t t = due.front();
+            due.erase(due.begin());
+            const Marking next = fire(t, m);
+            touched[t] = true;
+            touchDisabled(next, touched);
+            resolve(next, std::move(touched), std::move(due), probability, walk);
+            return;
+        }
+        const auto [index, added] = tangible_.insert(m);
+        if (added) {
+            requireWithinLimit();
+            variants_.emplace_back();
+        }
+        TransitionSet carried;
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) {
+            const NetTransition& transition = net_.transitions[t];
+            if (transition.immediate() || transition.exponential || touched[t] || !(*walk.enabledBefore)[t]) continue;
+            if (enabled(t, m)) carried.push_back(t);
+        }
+        for (Outcome& outcome : *walk.outcomes)
+            if (outcome.marking == index && outcome.carried == carried) {
+                outcome.probability += probability;
+                return;
+            }
+        walk.outcomes->push_back({index, std::move(carried), probability});
+    }
+
+    // The outcomes of firing the timed transitions `firing` (in this order) from tangible marking m.
+    std::vector<Outcome> outcomesOf(const Marking& m, const TransitionSet& firing) {
+        std::vector<bool> before(net_.transitions.size());
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) before[t] = !net_.transitions[t].immediate() && enabled(t, m);
+        std::vector<Outcome> outcomes;
+        Walk walk;
+        walk.enabledBefore = &before;
+        walk.outcomes = &outcomes;
+        resolve(m, std::vector<bool>(net_.transitions.size()), firing, RationalOne, walk);
+        return outcomes;
+    }
+
+    // --- States.
+
+    std::uint64_t stateOf(std::uint32_t marking, const TransitionSet& carried) {
+        for (const auto& [key, state] : variants_[marking])
+            if (key == carried) return state;
+        const std::uint64_t state = states_.size();
+        states_.push_back({marking, carried});
+        variants_[marking].emplace_back(carried, state);
+        requireWithinLimit();
+        queue_.push_back(state);
+        return state;
+    }
+
+    std::uint64_t timerOf(std::uint32_t t, std::uint32_t degree) {
+        const auto [it, added] = timerOf_.try_emplace({t, degree}, timers_.size());
+        if (added) {
+            const auto& law = dynamic_cast<const Exponential&>(*net_.transitions[t].law);
+            timers_.push_back(std::make_unique<Exponential>(law.rate() * degree));
+        }
+        return it->second;
+    }
+
+    // The active timers of a tangible marking, in transition order.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> activeTimers(const Marking& m) {
+        std::vector<std::pair<std::uint32_t, std::uint64_t>> active;
+        for (std::uint32_t t : enabledTimed(m)) active.emplace_back(t, timerOf(t, degree(t, m)));
+        return active;
+    }
+
+    std::vector<GsmsDestination> destinationsOf(const std::vector<Outcome>& outcomes) {
+        std::vector<GsmsDestination> destinations;
+        for (const Outcome& outcome : outcomes) {
+            GsmsDestination destination;
+            destination.target = stateOf(outcome.marking, outcome.carried);
+            destination.probability = outcome.probability;
+            for (const auto& [t, timer] : activeTimers(tangible_.at(outcome.marking)))
+                if (!std::binary_search(outcome.carried.begin(), outcome.carried.end(), t))
+                    destination.restartedTimers.push_back(timer);
+            destinations.push_back(std::move(destination));
+        }
+        return destinations;
+    }
+
+    std::uint64_t initialState() {
+        const Marking& m0 = net_.initialMarking;
+        std::vector<bool> before(net_.transitions.size());  // nothing runs before the start: all fresh
+        std::vector<Outcome> outcomes;
+        Walk walk;
+        walk.enabledBefore = &before;
+        walk.outcomes = &outcomes;
+        resolve(m0, std::vector<bool>(net_.transitions.size()), {}, RationalOne, walk);
+        if (outcomes.size() == 1) return stateOf(outcomes.front().marking, {});
+        // A vanishing initial marking with several outcomes: a start state left at once.
+        startState_ = true;
+        const std::uint64_t start = states_.size();
+        states_.push_back({});
+        const std::uint64_t timer = timers_.size();
+        timers_.push_back(std::make_unique<Degenerate>(RationalZero));
+        startTimer_ = timer;
+        pending_.push_back({start, {timer}, destinationsOf(outcomes)});
+        return start;
+    }
+
+    // The deterministic transitions of a tie: subsets of two or more of those enabled together
+    // (all subsets of up to five, pairs beyond).
+    std::vector<TransitionSet> tieSets(const TransitionSet& deterministic) const {
+        std::vector<TransitionSet> sets;
+        const std::size_t n = deterministic.size();
+        if (n < 2) return sets;
+        if (n <= 5) {
+            for (std::uint32_t mask = 1; mask < (1u << n); ++mask) {
+                if (__builtin_popcount(mask) < 2) continue;
+                TransitionSet set;
+                for (std::size_t i = 0; i < n; ++i)
+                    if (mask & (1u << i)) set.push_back(deterministic[i]);
+                sets.push_back(std::move(set));
+            }
+        } else {
+            for (std::size_t i = 0; i < n; ++i)
+                for (std::size_t j = i + 1; j < n; ++j) sets.push_back({deterministic[i], deterministic[j]});
+        }
+        return sets;
+    }
+
+    // The firing orders of a tie: by priority, highest first; transitions of equal priority in every
+    // order (up to four of them), since the net does not say which goes first.
+    std::vector<TransitionSet> firingOrders(TransitionSet set) const {
+        std::stable_sort(set.begin(), set.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return net_.transitions[a].priority > net_.transitions[b].priority;
+        });
+        std::vector<TransitionSet> orders{set};
+        if (set.size() > 4) return orders;
+        TransitionSet order = set;
+        const auto samePriorityOrder = [&](const TransitionSet& o) {
+            for (std::size_t i = 1; i < o.size(); ++i)
+                if (net_.transitions[o[i - 1]].priority < net_.transitions[o[i]].priority) return false;
+            return true;
+        };
+        std::sort(order.begin(), order.end());
+        do {
+            if (samePriorityOrder(order) && order != set) orders.push_back(order);
+        } while (std::next_permutation(order.begin(), order.end()));
+        return orders;
+    }
+
+    void expand(std::uint64_t state) {
+        const StateRecord record = states_[state];
+        const Marking m = tangible_.at(record.marking);
+        TransitionSet deterministic;
+        for (const auto& [t, timer] : activeTimers(m)) {
+            pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
+            if (net_.transitions[t].deterministic()) deterministic.push_back(t);
+        }
+        for (const TransitionSet& set : tieSets(deterministic)) {
+            const std::vector<TransitionSet> orders = firingOrders(set);
+            const std::vector<Outcome> outcomes = outcomesOf(m, orders.front());
+            bool agree = true;
+            for (std::size_t i = 1; i < orders.size() && agree; ++i) agree = sameOutcomes(outcomes, outcomesOf(m, orders[i]));
+            if (!agree) {
+                // Certain to fire together: all fresh with one delay. Otherwise the tie may never
+                // happen, and the walk reports it if it does.
+                bool certain = true;
+                for (std::uint32_t t : set)
+                    certain = certain && !std::binary_search(record.carried.begin(), record.carried.end(), t) &&
+                              *net_.transitions[t].law->fixedDelay() == *net_.transitions[set.front()].law->fixedDelay();
+                if (certain)
+                    throw std::invalid_argument("The deterministic transitions " + transitionList(set) +
+                                                " fire at the same instant in the marking " + markingName(net_, m) +
+                                                " with the same priority, and the outcome depends on their order: give "
+                                                "one a higher priority");
+                continue;
+            }
+            std::vector<std::uint64_t> timers;
+            for (std::uint32_t t : set) timers.push_back(timerOf(t, 1));
+            pending_.push_back({state, std::move(timers), destinationsOf(outcomes)});
+        }
+    }
+
+    // --- The GSMS.
+
+    BuiltNet assemble(std::uint64_t initial) {
+        BuiltNet built;
+        Gsms& model = built.model;
+        model.setName(net_.name);
+        std::vector<std::string> names(states_.size());
+        for (std::uint64_t s = 0; s < states_.size(); ++s) {
+            if (startState_ && s == 0) {
+                names[s] = "start";
+                continue;
+            }
+            const StateRecord& record = states_[s];
+            names[s] = markingName(net_, tangible_.at(record.marking));
+            if (variants_[record.marking].size() > 1 && !record.carried.empty()) {
+                std::string running;
+                for (std::uint32_t t : record.carried) running += (running.empty() ? "" : ",") + net_.transitions[t].name;
+                names[s] += "[" + running + "]";
+            }
+        }
+        for (std::uint64_t s = 0; s < states_.size(); ++s) {
+            std::vector<std::uint64_t> timers;
+            std::vector<std::optional<Rational>> ages;
+            bool down = false;
+            if (startState_ && s == 0) {
+                timers.push_back(startTimer_);
+                ages.emplace_back(RationalZero);
+                down = net_.down && net_.down->holds(net_.initialMarking);
+            } else {
+                const StateRecord& record = states_[s];
+                const Marking m = tangible_.at(record.marking);
+                for (const auto& [t, timer] : activeTimers(m)) {
+                    timers.push_back(timer);
+                    if (std::binary_search(record.carried.begin(), record.carried.end(), t)) ages.emplace_back();
+                    else ages.emplace_back(RationalZero);
+                }
+                down = net_.down && net_.down->holds(m);
+            }
+            model.addState(names[s], down, std::move(timers), std::move(ages));
+        }
+        model.setInitialState(initial);
+        for (const auto& timer : timers_) model.addTimer(*timer);
+        for (PendingTransition& transition : pending_) {
+            const std::uint64_t index = model.addTransition(transition.source, std::move(transition.timers));
+            for (GsmsDestination& destination : transition.destinations)
+                model.addDestination(index, destination.target, std::move(destination.probability),
+                                     std::move(destination.restartedTimers));
+        }
+        model.orderOutgoing();
+
+        NetStatistics& statistics = built.statistics;
+        statistics.places = net_.places.size();
+        statistics.transitions = net_.transitions.size();
+        statistics.tangibleMarkings = tangible_.size();
+        statistics.vanishingMarkings = vanishing_.size();
+        statistics.gsmsStates = model.stateCount();
+        for (std::uint64_t s = 0; s < model.stateCount(); ++s)
+            if (model.isSmsState(s)) ++statistics.smsStates;
+        return built;
+    }
+
+    const PetriNet& net_;
+    const std::uint64_t maxStates_;
+    MarkingStore tangible_;
+    MarkingStore vanishing_;
+    Marking maxSeen_;  // per place, the most tokens seen
+    std::vector<std::vector<std::pair<TransitionSet, std::uint64_t>>> variants_;  // per tangible marking
+    std::vector<StateRecord> states_;
+    std::deque<std::uint64_t> queue_;
+    std::vector<PendingTransition> pending_;
+    std::vector<std::unique_ptr<Distribution>> timers_;
+    std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint64_t> timerOf_;  // (transition, degree) -> timer
+    bool startState_ = false;
+    std::uint64_t startTimer_ = 0;
+};
+
+}  // namespace
+
+std::string markingName(const PetriNet& net, const std::vector<std::uint32_t>& marking) {
+    std::string name;
+    for (std::size_t p = 0; p < marking.size(); ++p) {
+        if (marking[p] == 0) continue;
+        if (!name.empty()) name += '_';
+        name += net.places[p] + std::to_string(marking[p]);
+    }
+    return name.empty() ? "empty" : name;
+}
+
+BuiltNet buildGsms(const PetriNet& net, std::uint64_t maxStates) { return Builder(net, maxStates).build(); }
+
+}  // namespace drova::net
