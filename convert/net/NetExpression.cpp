@@ -416,10 +416,10 @@ private:
                         throw ExpressionError("conditions count tokens in integers: \"" + messageText(token.text) +
                                                   "\" is not one",
                                               token.offset);
-                    if (value > (std::numeric_limits<std::int32_t>::max() - 9) / 10)
+                    value = value * 10 + (c - '0');
+                    if (value > std::numeric_limits<std::int32_t>::max())
                         throw ExpressionError("the number \"" + messageText(token.text) + "\" is too large",
                                               token.offset);
-                    value = value * 10 + (c - '0');
                 }
                 node->op = Node::Op::Constant;
                 node->value = value;
