@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <deque>
 #include <limits>
-#include <map>
 
 namespace drova::net {
 
@@ -43,6 +42,8 @@ bool sameOutcomes(std::vector<Outcome> a, std::vector<Outcome> b) {
 struct StateRecord {
     std::uint32_t marking = 0;
     TransitionSet carried;
+    // The enabled timed transitions with their timers, in transition order.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> active;
 };
 
 struct PendingTransition {
@@ -55,11 +56,11 @@ class Builder {
 public:
     Builder(const PetriNet& net, std::uint64_t maxStates)
         : net_(net), maxStates_(maxStates), tangible_(net.places.size()), vanishing_(net.places.size()),
-          maxSeen_(net.initialMarking) {
+          maxSeen_(net.initialMarking), timerOf_(net.transitions.size()) {
         for (std::uint32_t t = 0; t < net.transitions.size(); ++t) {
             const NetTransition& transition = net.transitions[t];
             if (transition.immediate()) continue;
-            timerOf_[{t, 1}] = timers_.size();
+            timerOf_[t] = {NoTimer, timers_.size()};  // degree 1: the law itself
             timers_.push_back(transition.law->clone());
         }
     }
@@ -239,7 +240,7 @@ private:
         for (const auto& [key, state] : variants_[marking])
             if (key == carried) return state;
         const std::uint64_t state = states_.size();
-        states_.push_back({marking, carried});
+        states_.push_back({marking, carried, activeTimers(tangible_.at(marking))});
         variants_[marking].emplace_back(carried, state);
         requireWithinLimit();
         queue_.push_back(state);
@@ -247,12 +248,14 @@ private:
     }
 
     std::uint64_t timerOf(std::uint32_t t, std::uint32_t degree) {
-        const auto [it, added] = timerOf_.try_emplace({t, degree}, timers_.size());
-        if (added) {
+        std::vector<std::uint64_t>& byDegree = timerOf_[t];
+        if (degree >= byDegree.size()) byDegree.resize(degree + 1, NoTimer);
+        if (byDegree[degree] == NoTimer) {
             const auto& law = dynamic_cast<const Exponential&>(*net_.transitions[t].law);
+            byDegree[degree] = timers_.size();
             timers_.push_back(std::make_unique<Exponential>(law.rate() * degree));
         }
-        return it->second;
+        return byDegree[degree];
     }
 
     // The active timers of a tangible marking, in transition order.
@@ -268,7 +271,7 @@ private:
             GsmsDestination destination;
             destination.target = stateOf(outcome.marking, outcome.carried);
             destination.probability = outcome.probability;
-            for (const auto& [t, timer] : activeTimers(tangible_.at(outcome.marking)))
+            for (const auto& [t, timer] : states_[destination.target].active)
                 if (!std::binary_search(outcome.carried.begin(), outcome.carried.end(), t))
                     destination.restartedTimers.push_back(timer);
             destinations.push_back(std::move(destination));
@@ -342,7 +345,7 @@ private:
         const StateRecord record = states_[state];
         const Marking m = tangible_.at(record.marking);
         TransitionSet deterministic;
-        for (const auto& [t, timer] : activeTimers(m)) {
+        for (const auto& [t, timer] : record.active) {
             pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
             if (net_.transitions[t].deterministic()) deterministic.push_back(t);
         }
@@ -402,7 +405,7 @@ private:
             } else {
                 const StateRecord& record = states_[s];
                 const Marking m = tangible_.at(record.marking);
-                for (const auto& [t, timer] : activeTimers(m)) {
+                for (const auto& [t, timer] : record.active) {
                     timers.push_back(timer);
                     if (std::binary_search(record.carried.begin(), record.carried.end(), t)) ages.emplace_back();
                     else ages.emplace_back(RationalZero);
@@ -442,7 +445,9 @@ private:
     std::deque<std::uint64_t> queue_;
     std::vector<PendingTransition> pending_;
     std::vector<std::unique_ptr<Distribution>> timers_;
-    std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint64_t> timerOf_;  // (transition, degree) -> timer
+    static constexpr std::uint64_t NoTimer = std::numeric_limits<std::uint64_t>::max();
+    // Per transition and enabling degree, its timer (an exponential's rate times the degree).
+    std::vector<std::vector<std::uint64_t>> timerOf_;
     bool startState_ = false;
     std::uint64_t startTimer_ = 0;
 };
