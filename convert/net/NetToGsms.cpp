@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <limits>
+#include <map>
 
 namespace drova::net {
 
@@ -148,89 +150,129 @@ private:
 
     // --- Zero-time resolution: immediate transitions, then the deterministic transitions still
     // due at this instant, until a tangible marking is reached.
+    //
+    // A settling records which non-exponential timed transitions it disturbs: those enabled where
+    // a step starts that the step fires or disables. A transition enabled before the whole firing
+    // and never disturbed keeps its timer; one disabled on the way is disturbed at the step that
+    // disables it, so recording only these is enough. What a settling from a vanishing marking
+    // gives does not depend on how that marking was reached, so it is computed once per marking
+    // and due list: the orders in which independent immediate transitions fire then cost no more
+    // than the markings they pass.
 
-    struct Walk {
-        const std::vector<bool>* enabledBefore = nullptr;  // the timed transitions enabled at the firing's source
-        std::vector<Outcome>* outcomes = nullptr;
-        std::vector<Marking> vanishingPath;                 // for finding a cycle of immediate transitions
-        TransitionSet firedPath;
+    struct Settled {
+        std::uint32_t marking = 0;  // tangible
+        TransitionSet disturbed;
+        Rational probability;
     };
+    using Settling = std::vector<Settled>;
 
-    void touchDisabled(const Marking& m, std::vector<bool>& touched) const {
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t)
-            if (!touched[t] && !net_.transitions[t].immediate() && !enabled(t, m)) touched[t] = true;
-    }
-
-    void resolve(const Marking& m, std::vector<bool> touched, TransitionSet due, const Rational& probability, Walk& walk) {
-        // A due transition that has been disabled meanwhile does not fire.
-        due.erase(std::remove_if(due.begin(), due.end(), [&](std::uint32_t t) { return touched[t]; }), due.end());
-        const TransitionSet immediates = enabledImmediates(m);
-        if (!immediates.empty()) {
-            if (vanishing_.insert(m).second) requireWithinLimit();
-            for (std::size_t i = 0; i < walk.vanishingPath.size(); ++i) {
-                if (walk.vanishingPath[i] != m) continue;
-                TransitionSet cycle(walk.firedPath.begin() + static_cast<std::ptrdiff_t>(i), walk.firedPath.end());
-                std::sort(cycle.begin(), cycle.end());
-                cycle.erase(std::unique(cycle.begin(), cycle.end()), cycle.end());
-                throw std::invalid_argument("The immediate transitions " + transitionList(cycle) +
-                                            " fire in a cycle from the marking " + markingName(net_, m) +
-                                            ", which never reaches a marking where time passes");
-            }
-            std::int64_t top = std::numeric_limits<std::int64_t>::min();
-            for (std::uint32_t t : immediates) top = std::max(top, net_.transitions[t].priority);
-            Rational total = 0;
-            for (std::uint32_t t : immediates)
-                if (net_.transitions[t].priority == top) total += net_.transitions[t].weight;
-            walk.vanishingPath.push_back(m);
-            for (std::uint32_t t : immediates) {
-                if (net_.transitions[t].priority != top) continue;
-                const Marking next = fire(t, m);
-                std::vector<bool> nextTouched = touched;
-                touchDisabled(next, nextTouched);
-                walk.firedPath.push_back(t);
-                resolve(next, std::move(nextTouched), due, probability * net_.transitions[t].weight / total, walk);
-                walk.firedPath.pop_back();
-            }
-            walk.vanishingPath.pop_back();
-            return;
-        }
-        if (!due.empty()) {
-            const std::uint32_t t = due.front();
-            due.erase(due.begin());
-            const Marking next = fire(t, m);
-            touched[t] = true;
-            touchDisabled(next, touched);
-            resolve(next, std::move(touched), std::move(due), probability, walk);
-            return;
-        }
-        const auto [index, added] = tangible_.insert(m);
-        if (added) {
-            requireWithinLimit();
-            variants_.emplace_back();
-        }
-        TransitionSet carried;
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) {
-            const NetTransition& transition = net_.transitions[t];
-            if (transition.immediate() || transition.exponential || touched[t] || !(*walk.enabledBefore)[t]) continue;
-            if (enabled(t, m)) carried.push_back(t);
-        }
-        for (Outcome& outcome : *walk.outcomes)
-            if (outcome.marking == index && outcome.carried == carried) {
-                outcome.probability += probability;
+    static void addSettled(Settling& into, std::uint32_t marking, TransitionSet disturbed, const Rational& probability) {
+        for (Settled& s : into)
+            if (s.marking == marking && s.disturbed == disturbed) {
+                s.probability += probability;
                 return;
             }
-        walk.outcomes->push_back({index, std::move(carried), probability});
+        into.push_back({marking, std::move(disturbed), probability});
     }
 
-    // The outcomes of firing the timed transitions `firing` (in this order) from tangible marking m.
-    std::vector<Outcome> outcomesOf(const Marking& m, const TransitionSet& firing) {
-        std::vector<bool> before(net_.transitions.size());
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) before[t] = !net_.transitions[t].immediate() && enabled(t, m);
+    static TransitionSet unite(const TransitionSet& a, const TransitionSet& b) {
+        TransitionSet result;
+        std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(result));
+        return result;
+    }
+
+    // The memory-keeping transitions enabled in `before` that `fired` fires or that `after` disables.
+    TransitionSet disturbedBy(std::uint32_t fired, const Marking& before, const Marking& after) const {
+        TransitionSet result;
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) {
+            const NetTransition& transition = net_.transitions[t];
+            if (transition.immediate() || transition.exponential || !enabled(t, before)) continue;
+            if (t == fired || !enabled(t, after)) result.push_back(t);
+        }
+        return result;
+    }
+
+    static TransitionSet without(TransitionSet due, const TransitionSet& disturbed) {
+        due.erase(std::remove_if(due.begin(), due.end(),
+                                 [&](std::uint32_t t) { return std::binary_search(disturbed.begin(), disturbed.end(), t); }),
+                  due.end());
+        return due;
+    }
+
+    // Fires `t` in m, then settles the result; the due transitions it disturbs no longer fire.
+    Settling settleAfter(std::uint32_t t, const Marking& m, const TransitionSet& due) {
+        const Marking next = fire(t, m);
+        const TransitionSet disturbed = disturbedBy(t, m, next);
+        Settling result;
+        for (Settled& s : settle(next, without(due, disturbed)))
+            addSettled(result, s.marking, unite(disturbed, s.disturbed), s.probability);
+        return result;
+    }
+
+    Settling settle(const Marking& m, const TransitionSet& due) {
+        const TransitionSet immediates = enabledImmediates(m);
+        if (immediates.empty()) {
+            if (!due.empty()) return settleAfter(due.front(), m, TransitionSet(due.begin() + 1, due.end()));
+            const auto [index, added] = tangible_.insert(m);
+            if (added) {
+                requireWithinLimit();
+                variants_.emplace_back();
+            }
+            return {{index, {}, RationalOne}};
+        }
+        const auto [vanishing, added] = vanishing_.insert(m);
+        if (added) requireWithinLimit();
+        const auto [entry, fresh] = settled_.try_emplace({vanishing, due});
+        if (!fresh) {
+            if (!entry->second) throw std::invalid_argument(cycleMessage(vanishing, m));
+            return *entry->second;
+        }
+        std::int64_t top = std::numeric_limits<std::int64_t>::min();
+        for (std::uint32_t t : immediates) top = std::max(top, net_.transitions[t].priority);
+        Rational total = 0;
+        for (std::uint32_t t : immediates)
+            if (net_.transitions[t].priority == top) total += net_.transitions[t].weight;
+        Settling result;
+        for (std::uint32_t t : immediates) {
+            if (net_.transitions[t].priority != top) continue;
+            const Rational share = net_.transitions[t].weight / total;
+            settlingPath_.emplace_back(vanishing, t);
+            for (Settled& s : settleAfter(t, m, due)) addSettled(result, s.marking, std::move(s.disturbed), s.probability * share);
+            settlingPath_.pop_back();
+        }
+        // The entry may have moved while the settling added others.
+        return *(settled_[{vanishing, due}] = std::move(result));
+    }
+
+    std::string cycleMessage(std::uint32_t vanishing, const Marking& m) const {
+        TransitionSet cycle;
+        bool inCycle = false;
+        for (const auto& [at, fired] : settlingPath_) {
+            inCycle = inCycle || at == vanishing;
+            if (inCycle) cycle.push_back(fired);
+        }
+        std::sort(cycle.begin(), cycle.end());
+        cycle.erase(std::unique(cycle.begin(), cycle.end()), cycle.end());
+        return "The immediate transitions " + transitionList(cycle) + " fire in a cycle from the marking " +
+               markingName(net_, m) + ", which never reaches a marking where time passes";
+    }
+
+    // The outcomes of firing the timed transitions `firing` (in this order) from tangible marking m;
+    // with `fromStart`, m is the initial marking, where no timer runs yet.
+    std::vector<Outcome> outcomesOf(const Marking& m, const TransitionSet& firing, bool fromStart = false) {
+        // The results kept for later firings hold at most this many entries between two firings.
+        if (settled_.size() > 100000) settled_.clear();
         std::vector<Outcome> outcomes;
-        Walk walk;
-        walk.enabledBefore = &before;
-        walk.outcomes = &outcomes;
-        resolve(m, std::vector<bool>(net_.transitions.size()), firing, RationalOne, walk);
+        for (Settled& s : settle(m, firing)) {
+            TransitionSet carried;
+            const Marking reached = fromStart ? Marking() : tangible_.at(s.marking);
+            for (std::uint32_t t = 0; t < net_.transitions.size() && !fromStart; ++t) {
+                const NetTransition& transition = net_.transitions[t];
+                if (transition.immediate() || transition.exponential || !enabled(t, m) || !enabled(t, reached)) continue;
+                if (!std::binary_search(s.disturbed.begin(), s.disturbed.end(), t)) carried.push_back(t);
+            }
+            outcomes.push_back({s.marking, std::move(carried), s.probability});
+        }
         return outcomes;
     }
 
@@ -280,13 +322,7 @@ private:
     }
 
     std::uint64_t initialState() {
-        const Marking& m0 = net_.initialMarking;
-        std::vector<bool> before(net_.transitions.size());  // nothing runs before the start: all fresh
-        std::vector<Outcome> outcomes;
-        Walk walk;
-        walk.enabledBefore = &before;
-        walk.outcomes = &outcomes;
-        resolve(m0, std::vector<bool>(net_.transitions.size()), {}, RationalOne, walk);
+        const std::vector<Outcome> outcomes = outcomesOf(net_.initialMarking, {}, true);
         if (outcomes.size() == 1) return stateOf(outcomes.front().marking, {});
         // A vanishing initial marking with several outcomes: a start state left at once.
         startState_ = true;
@@ -441,6 +477,11 @@ private:
     MarkingStore vanishing_;
     Marking maxSeen_;  // per place, the most tokens seen
     std::vector<std::vector<std::pair<TransitionSet, std::uint64_t>>> variants_;  // per tangible marking
+    // Per vanishing marking and due list, what settling from it gives (none while it is being
+    // computed: met again, the immediate transitions go round a cycle), and the path of
+    // (vanishing marking, transition fired there) being settled.
+    std::map<std::pair<std::uint32_t, TransitionSet>, std::optional<Settling>> settled_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> settlingPath_;
     std::vector<StateRecord> states_;
     std::deque<std::uint64_t> queue_;
     std::vector<PendingTransition> pending_;
