@@ -284,18 +284,16 @@ namespace {
 // Twelve immediate transitions enabled together, each independent of the others: 12! orders of
 // firing, but only 2^12 markings between the start and the end, each settled once.
 TEST(NetBuild, IndependentImmediateTransitionsSettleOnce) {
-    std::string text = "[places]\nstart = 1\n";
-    for (int i = 0; i < 12; ++i) text += "p" + std::to_string(i) + " = 0\nq" + std::to_string(i) + " = 0\n";
-    text += "[transitions.begin]\ndistribution = \"Exp(1)\"\ninputs = { start = 1 }\noutputs = { ";
-    for (int i = 0; i < 12; ++i) {
-        text += i ? ", p" : "p";
-        text += std::to_string(i) + " = 1";
-    }
-    text += " }\n";
+    std::ostringstream text;
+    text << "[places]\nstart = 1\n";
+    for (int i = 0; i < 12; ++i) text << "p" << i << " = 0\nq" << i << " = 0\n";
+    text << "[transitions.begin]\ndistribution = \"Exp(1)\"\ninputs = { start = 1 }\noutputs = { ";
+    for (int i = 0; i < 12; ++i) text << (i ? ", p" : "p") << i << " = 1";
+    text << " }\n";
     for (int i = 0; i < 12; ++i)
-        text += "[transitions.move" + std::to_string(i) + "]\ndistribution = \"Imm\"\ninputs = { p" + std::to_string(i) +
-                " = 1 }\noutputs = { q" + std::to_string(i) + " = 1 }\n";
-    const BuiltNet net = built(text);
+        text << "[transitions.move" << i << "]\ndistribution = \"Imm\"\ninputs = { p" << i << " = 1 }\noutputs = { q" << i
+             << " = 1 }\n";
+    const BuiltNet net = built(text.str());
     EXPECT_EQ(net.statistics.tangibleMarkings, 2u);
     EXPECT_EQ(net.statistics.vanishingMarkings, 4095u);
     const GsmsTransition& begin = net.model.transition(0);
