@@ -9,6 +9,7 @@
 #include <iterator>
 #include <limits>
 #include <map>
+#include <unordered_map>
 
 namespace drova::net {
 
@@ -62,7 +63,7 @@ public:
         for (std::uint32_t t = 0; t < net.transitions.size(); ++t) {
             const NetTransition& transition = net.transitions[t];
             if (transition.immediate()) continue;
-            timerOf_[t] = {NoTimer, timers_.size()};  // degree 1: the law itself
+            timerOf_[t][1] = timers_.size();  // degree 1: the law itself
             timers_.push_back(transition.law->clone());
         }
     }
@@ -290,14 +291,12 @@ private:
     }
 
     std::uint64_t timerOf(std::uint32_t t, std::uint32_t degree) {
-        std::vector<std::uint64_t>& byDegree = timerOf_[t];
-        if (degree >= byDegree.size()) byDegree.resize(degree + 1, NoTimer);
-        if (byDegree[degree] == NoTimer) {
+        const auto [it, added] = timerOf_[t].try_emplace(degree, timers_.size());
+        if (added) {
             const auto& law = dynamic_cast<const Exponential&>(*net_.transitions[t].law);
-            byDegree[degree] = timers_.size();
             timers_.push_back(std::make_unique<Exponential>(law.rate() * degree));
         }
-        return byDegree[degree];
+        return it->second;
     }
 
     // The active timers of a tangible marking, in transition order.
@@ -486,9 +485,8 @@ private:
     std::deque<std::uint64_t> queue_;
     std::vector<PendingTransition> pending_;
     std::vector<std::unique_ptr<Distribution>> timers_;
-    static constexpr std::uint64_t NoTimer = std::numeric_limits<std::uint64_t>::max();
     // Per transition and enabling degree, its timer (an exponential's rate times the degree).
-    std::vector<std::vector<std::uint64_t>> timerOf_;
+    std::vector<std::unordered_map<std::uint32_t, std::uint64_t>> timerOf_;
     bool startState_ = false;
     std::uint64_t startTimer_ = 0;
 };

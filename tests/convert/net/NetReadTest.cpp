@@ -55,6 +55,8 @@ TEST(NetExpression, MistakesSayWhatAndWhere) {
     EXPECT_EQ(where("1 2"), std::make_pair(std::string("unexpected \"2\""), std::size_t{2}));
     EXPECT_EQ(where("1 $ 2").first, "unexpected character \"$\"");
     EXPECT_EQ(where("").first, "the expression is empty");
+    // Numbers that outgrow any model are refused, which keeps a hostile file's work bounded.
+    EXPECT_EQ(where("1e9999 * 1e9999 * 1e9999"), std::make_pair(std::string("the number grows beyond 10000 digits"), std::size_t{16}));
 }
 
 TEST(NetExpression, ConditionsOverTheMarking) {
