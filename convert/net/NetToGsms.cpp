@@ -379,12 +379,45 @@ private:
     void expand(std::uint64_t state) {
         const StateRecord record = states_[state];
         const Marking m = tangible_.at(record.marking);
+        const auto fresh = [&](std::uint32_t t) {
+            return !std::binary_search(record.carried.begin(), record.carried.end(), t);
+        };
         TransitionSet deterministic;
-        for (const auto& [t, timer] : record.active) {
-            pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
+        for (const auto& [t, timer] : record.active)
             if (net_.transitions[t].deterministic()) deterministic.push_back(t);
+        // Fresh deterministic transitions of one delay expire together: they fire only as a group,
+        // never one alone or with part of the group.
+        std::vector<TransitionSet> groups;
+        for (std::uint32_t t : deterministic) {
+            if (!fresh(t)) continue;
+            const Rational& delay = *net_.transitions[t].law->fixedDelay();
+            auto group = std::find_if(groups.begin(), groups.end(), [&](const TransitionSet& g) {
+                return *net_.transitions[g.front()].law->fixedDelay() == delay;
+            });
+            if (group == groups.end()) groups.push_back({t});
+            else group->push_back(t);
         }
-        for (const TransitionSet& set : tieSets(deterministic)) {
+        groups.erase(std::remove_if(groups.begin(), groups.end(), [](const TransitionSet& g) { return g.size() < 2; }),
+                     groups.end());
+        const auto inAGroup = [&](std::uint32_t t) {
+            return std::any_of(groups.begin(), groups.end(),
+                               [&](const TransitionSet& g) { return std::binary_search(g.begin(), g.end(), t); });
+        };
+        const auto respectsGroups = [&](const TransitionSet& set) {
+            return std::all_of(groups.begin(), groups.end(), [&](const TransitionSet& g) {
+                const auto shared = std::count_if(set.begin(), set.end(),
+                                                  [&](std::uint32_t t) { return std::binary_search(g.begin(), g.end(), t); });
+                return shared == 0 || static_cast<std::size_t>(shared) == g.size();
+            });
+        };
+        for (const auto& [t, timer] : record.active)
+            if (!inAGroup(t)) pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
+        std::vector<TransitionSet> ties = tieSets(deterministic);
+        ties.erase(std::remove_if(ties.begin(), ties.end(), [&](const TransitionSet& set) { return !respectsGroups(set); }),
+                   ties.end());
+        for (const TransitionSet& group : groups)
+            if (std::find(ties.begin(), ties.end(), group) == ties.end()) ties.push_back(group);
+        for (const TransitionSet& set : ties) {
             const std::vector<TransitionSet> orders = firingOrders(set);
             const std::vector<Outcome> outcomes = outcomesOf(m, orders.front());
             bool agree = true;
@@ -392,11 +425,7 @@ private:
             if (!agree) {
                 // Certain to fire together: all fresh with one delay. Otherwise the tie may never
                 // happen, and the walk reports it if it does.
-                bool certain = true;
-                for (std::uint32_t t : set)
-                    certain = certain && !std::binary_search(record.carried.begin(), record.carried.end(), t) &&
-                              *net_.transitions[t].law->fixedDelay() == *net_.transitions[set.front()].law->fixedDelay();
-                if (certain)
+                if (std::find(groups.begin(), groups.end(), set) != groups.end())
                     throw std::invalid_argument("The deterministic transitions " + transitionList(set) +
                                                 " fire at the same instant in the marking " + markingName(net_, m) +
                                                 " with the same priority, and the outcome depends on their order: give "

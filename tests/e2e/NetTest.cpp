@@ -36,8 +36,7 @@ TEST(Net, EveryExampleAsANetGivesTheHandWrittenResults) {
         for (const std::string measure : {"reliability", "availability"}) {
             json a = jsonOf({measure, gsms, "--json"});
             json b = jsonOf({measure, net, "--json"});
-            // The states are named by their markings, and a net may have states the walk never
-            // enters (assembly: one station finishing alone); every other value is the same.
+            // The states are named by their markings; every other value is the same.
             a.erase("states");
             b.erase("states");
             ASSERT_EQ(a.size(), b.size()) << name << " " << measure;

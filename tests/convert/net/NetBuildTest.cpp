@@ -218,6 +218,9 @@ outputs = { gotB = 1 }
         EXPECT_EQ(model.state(transition.destinations[0].target).name, "b1_gotA1");
     }
     EXPECT_TRUE(found);
+    // Started together with one delay, they never fire one alone: the tie is the only transition.
+    EXPECT_EQ(model.outgoingOf(model.initialState()).size(), 1u);
+    EXPECT_EQ(net.statistics.gsmsStates, 2u);
     // With equal priorities the outcome depends on the order, and the tie is certain.
     EXPECT_EQ(failureOf(withPriority("0")),
               "The deterministic transitions \"first\" and \"second\" fire at the same instant in the marking "
