@@ -4,6 +4,7 @@
 // and a net's F(t) agrees with drova sim of the same net.
 
 #include "RunDrova.hpp"
+#include "SimulatedFailures.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -112,18 +113,12 @@ TEST(Net, AgreesWithSimulationOfTheSameNet) {
     const int runs = DrovaSanitized ? 10000 : 100000;
     const std::string model = testData("net/standby.toml");
     const json exact = jsonOf({"reliability", model, "--times", "100,300,1000", "--json"});
-    const DrovaRun sim = runDrova({"sim", model, "--runs", std::to_string(runs), "--horizon", "inf", "--seed", "28"});
-    ASSERT_EQ(sim.status, 0) << sim.lastErrLine();
-    std::istringstream lines(sim.out);
-    std::vector<double> times;
-    for (double t; lines >> t;) times.push_back(t);
-    ASSERT_EQ(times.size(), static_cast<std::size_t>(runs));
+    const SimulatedFailures sim = simulateFailures(model, runs, "28");
+    ASSERT_EQ(sim.run.status, 0) << sim.run.lastErrLine();
     const std::vector<double> at = exact["times"].get<std::vector<double>>();
     for (std::size_t k = 0; k < at.size(); ++k) {
         const double f = exact["failure"][k].get<double>();
-        const double share =
-            static_cast<double>(std::count_if(times.begin(), times.end(), [&](double t) { return t <= at[k]; })) / runs;
-        EXPECT_NEAR(share, f, 4 * std::sqrt(f * (1 - f) / runs)) << "t = " << at[k];
+        EXPECT_NEAR(sim.shareBy(at[k]), f, 4 * std::sqrt(f * (1 - f) / runs)) << "t = " << at[k];
     }
 }
 

@@ -4,6 +4,7 @@
 // empirical distribution of drova sim.
 
 #include "RunDrova.hpp"
+#include "SimulatedFailures.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -201,18 +202,15 @@ TEST(Reliability, AgreesWithSimulation) {
 #endif
     const std::string model = testData("konv/redundant3-uniform.gsms");
     const json exact = jsonOf({"reliability", model, "--times", "50,200,500", "--json"});
-    const DrovaRun sim = runDrova({"sim", model, "--runs", std::to_string(runs), "--horizon", "inf", "--seed", "15"});
-    ASSERT_EQ(sim.status, 0) << sim.lastErrLine();
-    std::istringstream lines(sim.out);
-    std::vector<double> times;
-    for (double t; lines >> t;) times.push_back(t);
+    const SimulatedFailures sim = simulateFailures(model, runs, "15");
+    ASSERT_EQ(sim.run.status, 0) << sim.run.lastErrLine();
+    const std::vector<double>& times = sim.times;
     ASSERT_EQ(times.size(), static_cast<std::size_t>(runs));
 
     const std::vector<double> at = exact["times"].get<std::vector<double>>();
     for (std::size_t k = 0; k < at.size(); ++k) {
         const double f = exact["failure"][k].get<double>();
-        const double share = static_cast<double>(std::count_if(times.begin(), times.end(),
-                                                               [&](double t) { return t <= at[k]; })) / runs;
+        const double share = sim.shareBy(at[k]);
         EXPECT_GT(f, 0.05);
         EXPECT_LT(f, 0.95);
         EXPECT_NEAR(share, f, 4 * std::sqrt(f * (1 - f) / runs)) << "t = " << at[k];

@@ -7,6 +7,8 @@
 #include "gsms/ReadGsms.hpp"
 #include "gsms/WriteGsms.hpp"
 
+#include "PumpsNet.hpp"
+
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -49,16 +51,9 @@ std::vector<std::pair<std::string, Rational>> destinations(const Gsms& model, st
     return result;
 }
 
-std::string pumps(const std::string& repair) {
-    return "[places]\nworking = 3\nbroken = 0\n"
-           "[transitions.fail]\ndistribution = \"Exp(1/2000)\"\nservers = \"infinite\"\ninputs = { working = 1 }\n"
-           "outputs = { broken = 1 }\n"
-           "[transitions.repair]\ndistribution = \"" + repair + "\"\ninputs = { broken = 1 }\noutputs = { working = 1 }\n"
-           "[measures]\ndown = \"working < 2\"\n";
-}
 
 TEST(NetBuild, SplitsAMarkingByWhetherItsRepairRunsOn) {
-    const BuiltNet net = built(pumps("Deg(48)"));
+    const BuiltNet net = built(pumpsNet("Deg(48)"));
     const Gsms& model = net.model;
     std::vector<std::string> names;
     for (const GsmsState& state : model.states()) names.push_back(state.name);
@@ -85,13 +80,13 @@ TEST(NetBuild, SplitsAMarkingByWhetherItsRepairRunsOn) {
     EXPECT_EQ(net.statistics.smsStates, 3u);
 
     // With an exponential repair nothing needs splitting: every state is a state of the SMS.
-    const BuiltNet markov = built(pumps("Exp(1/48)"));
+    const BuiltNet markov = built(pumpsNet("Exp(1/48)"));
     EXPECT_EQ(markov.model.stateCount(), 4u);
     EXPECT_EQ(markov.statistics.smsStates, 4u);
 }
 
 TEST(NetBuild, WrittenGsmsReadsBackTheSame) {
-    const BuiltNet net = built(pumps("Uni(24, 72)"));
+    const BuiltNet net = built(pumpsNet("Uni(24, 72)"));
     std::ostringstream first;
     writeGsms(net.model, first);
     std::istringstream in(first.str());

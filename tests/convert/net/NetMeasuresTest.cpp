@@ -8,6 +8,8 @@
 #include "convert/net/ReadNet.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
+#include "PumpsNet.hpp"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -19,13 +21,6 @@ namespace {
 using namespace drova;
 using namespace drova::net;
 
-std::string pumps(const std::string& repair) {
-    return "[parameters]\nlambda = \"1/2000\"\n[places]\nworking = 3\nbroken = 0\n"
-           "[transitions.fail]\ndistribution = \"Exp(lambda)\"\nservers = \"infinite\"\ninputs = { working = 1 }\n"
-           "outputs = { broken = 1 }\n"
-           "[transitions.repair]\ndistribution = \"" + repair + "\"\ninputs = { broken = 1 }\noutputs = { working = 1 }\n"
-           "[measures]\ndown = \"working < 2\"\n";
-}
 
 // Three pumps failing at rate l each, two needed, one crew with repair time D:
 // MTTF = 1/(3 l q) + 1/(2 l), q = 1 - E[exp(-2 l D)].
@@ -42,7 +37,7 @@ TEST(NetMeasures, PumpsMeanTimeToFailureIsTheMachineRepairmanValue) {
     for (const auto& c : cases) {
         const double q = 1 - c.laplace;
         const double closedForm = 1 / (3 * l * q) + 1 / (2 * l);
-        const BuiltNet net = buildGsms(readNet(pumps(c.repair), "pumps"));
+        const BuiltNet net = buildGsms(readNet(pumpsNet(c.repair), "pumps"));
         const rel::GsmsReliability r = rel::reliabilityOf(net.model, {Rational(0), Rational(1000)});
         EXPECT_NEAR(r.mttf, closedForm, 1e-10 * closedForm) << c.repair;
         EXPECT_EQ(r.failure[0], 0) << c.repair;
