@@ -390,7 +390,7 @@ private:
         std::vector<TransitionSet> groups;
         for (std::uint32_t t : deterministic) {
             if (!fresh(t)) continue;
-            const Rational& delay = *net_.transitions[t].law->fixedDelay();
+            const Rational delay = *net_.transitions[t].law->fixedDelay();
             auto group = std::find_if(groups.begin(), groups.end(), [&](const TransitionSet& g) {
                 return *net_.transitions[g.front()].law->fixedDelay() == delay;
             });

@@ -26,6 +26,8 @@ TEST(CommandLine, HelpShowsUsageEveryOptionAndAnExample) {
          {"Usage: drova konv [OPTIONS] MODEL", "--path", "--dest", "--time-bound", "--threshold", "--collect",
           "drova konv MODEL --time-bound X --threshold Y [--collect]",
           "Example:\n  drova konv examples/machine.gsms --path 1,2 --dest 1,1\n"}},
+        {"build", {"Usage: drova build [OPTIONS] NET", "--output", "--max-states",
+                   "Example:\n  drova build examples/pumps.toml -o pumps.gsms\n"}},
         {"int", {"Usage: drova int [OPTIONS] FILE", "Example:\n  drova int tests/data/int/worked-example-short.json\n"}},
         {"sim",
          {"Usage: drova sim [OPTIONS] MODEL", "--runs", "--horizon", "--seed",
