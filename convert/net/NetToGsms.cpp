@@ -41,7 +41,7 @@ bool sameOutcomes(std::vector<Outcome> a, std::vector<Outcome> b) {
     return true;
 }
 
-// One state of the GSMS under construction, and its transitions once it has been expanded.
+// One state of the GSMS under construction: its marking and the timers carried into it.
 struct StateRecord {
     std::uint32_t marking = 0;
     TransitionSet carried;

@@ -171,6 +171,12 @@ TEST(ReadNet, MistakesNameTheKeyLineAndColumn) {
     EXPECT_EQ(messageOf("[places]\nup = 1\n[transitions.fail]\ninputs = { up = 1 }\n"),
               "transitions.fail (line 3, column 1): the transition has no distribution (Exp(rate), Deg(delay), Uni(low, high) or Imm)");
     EXPECT_EQ(messageOf(places), "The net has no [transitions.NAME] table");
+    // Beyond ASCII: only in strings and comments, as TOML has it.
+    EXPECT_EQ(messageOf("# Pumpen f\u00fcr Wasser\nname = \"Kl\u00e4ranlage\"\n" + places + fail), "(no error)");
+    EXPECT_EQ(messageOf(places + fail + "[transitions.f\u0484]\n"),
+              "The net is not valid TOML at line 8, column 15: a character beyond ASCII outside a string or a comment");
+    EXPECT_EQ(messageOf("name = \"\"\"a\"\"\"\"\u00e9\n" + places + fail),
+              "The net is not valid TOML at line 1, column 16: a character beyond ASCII outside a string or a comment");
     EXPECT_EQ(messageOf("[places\nup = 1\n").rfind("The net is not valid TOML at line 1, column ", 0), 0u);
 }
 
