@@ -267,20 +267,20 @@ NetTransition transitionAt(const std::string& name, const toml::node& node, cons
     return transition;
 }
 
-// TOML allows characters beyond ASCII only inside strings and comments. Such a character
-// anywhere else, or right after a backslash in a string, is refused here, before the TOML reader
-// sees it: the reader's test for Unicode whitespace has no answer for some of them.
-void requireAsciiOutsideStringsAndComments(std::string_view text) {
+// Characters beyond ASCII may stand only in comments: a net's names and expressions are ASCII,
+// and a model's name crosses into MATLAB as ASCII text. They are refused before the TOML reader
+// sees them, since its test for Unicode whitespace, which it also applies while reading past a
+// malformed value, has no answer for some of them.
+void requireAsciiOutsideComments(std::string_view text) {
     enum class In { Code, Comment, Basic, Literal, MultiBasic, MultiLiteral } in = In::Code;
     std::uint64_t line = 1, column = 0;
-    const auto refuse = [&](const std::string& what) {
-        throw NetReadError("The net is not valid TOML at line " + std::to_string(line) + ", column " +
-                           std::to_string(column) + ": " + what);
-    };
     for (std::size_t i = 0; i < text.size(); ++i) {
         const char c = text[i];
         const bool ascii = static_cast<unsigned char>(c) < 0x80;
         if (ascii || (static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;  // continuation bytes do not count
+        if (!ascii && in != In::Comment)
+            throw NetReadError("The net is not valid TOML at line " + std::to_string(line) + ", column " +
+                               std::to_string(column) + ": a character beyond ASCII, which only a comment may hold");
         const auto starts = [&](std::string_view what) { return text.substr(i, what.size()) == what; };
         // A multi-line string may end with one or two quotes of its own before its three.
         const auto closeQuotes = [&](char quote) {
@@ -288,7 +288,6 @@ void requireAsciiOutsideStringsAndComments(std::string_view text) {
         };
         switch (in) {
             case In::Code:
-                if (!ascii) refuse("a character beyond ASCII outside a string or a comment");
                 if (c == '#') in = In::Comment;
                 else if (starts("\"\"\"")) in = In::MultiBasic, i += 2, column += 2;
                 else if (starts("'''")) in = In::MultiLiteral, i += 2, column += 2;
@@ -301,9 +300,8 @@ void requireAsciiOutsideStringsAndComments(std::string_view text) {
             case In::Basic:
             case In::MultiBasic:
                 if (c == '\\') {
-                    if (i + 1 < text.size() && static_cast<unsigned char>(text[i + 1]) >= 0x80)
-                        refuse("a backslash before a character beyond ASCII");
-                    if (i + 1 < text.size() && text[i + 1] != '\n') ++i, ++column;  // the escaped character
+                    if (i + 1 < text.size() && text[i + 1] != '\n' && static_cast<unsigned char>(text[i + 1]) < 0x80)
+                        ++i, ++column;  // the escaped character
                 } else if (in == In::Basic && (c == '"' || c == '\n')) {
                     in = In::Code;
                 } else if (in == In::MultiBasic && starts("\"\"\"")) {
@@ -328,7 +326,7 @@ void requireAsciiOutsideStringsAndComments(std::string_view text) {
 }  // namespace
 
 PetriNet readNet(std::string_view text, const std::string& defaultName) {
-    requireAsciiOutsideStringsAndComments(text);
+    requireAsciiOutsideComments(text);
     toml::table document;
     try {
         document = toml::parse(text);

@@ -171,12 +171,15 @@ TEST(ReadNet, MistakesNameTheKeyLineAndColumn) {
     EXPECT_EQ(messageOf("[places]\nup = 1\n[transitions.fail]\ninputs = { up = 1 }\n"),
               "transitions.fail (line 3, column 1): the transition has no distribution (Exp(rate), Deg(delay), Uni(low, high) or Imm)");
     EXPECT_EQ(messageOf(places), "The net has no [transitions.NAME] table");
-    // Beyond ASCII: only in strings and comments, as TOML has it.
-    EXPECT_EQ(messageOf("# Pumpen f\u00fcr Wasser\nname = \"Kl\u00e4ranlage\"\n" + places + fail), "(no error)");
+    // Beyond ASCII: only in comments.
+    EXPECT_EQ(messageOf("# Pumpen f\u00fcr Wasser\n" + places + fail), "(no error)");
+    EXPECT_EQ(messageOf("name = \"Kl\u00e4ranlage\"\n" + places + fail),
+              "The net is not valid TOML at line 1, column 11: a character beyond ASCII, which only a comment may hold");
     EXPECT_EQ(messageOf(places + fail + "[transitions.f\u0484]\n"),
-              "The net is not valid TOML at line 8, column 15: a character beyond ASCII outside a string or a comment");
-    EXPECT_EQ(messageOf("name = \"\"\"a\"\"\"\"\u00e9\n" + places + fail),
-              "The net is not valid TOML at line 1, column 16: a character beyond ASCII outside a string or a comment");
+              "The net is not valid TOML at line 8, column 15: a character beyond ASCII, which only a comment may hold");
+    // A malformed value runs on into what looks like a string and a comment.
+    EXPECT_EQ(messageOf("a = 7A\"#\u0487\n" + places + fail),
+              "The net is not valid TOML at line 1, column 9: a character beyond ASCII, which only a comment may hold");
     EXPECT_EQ(messageOf("[places\nup = 1\n").rfind("The net is not valid TOML at line 1, column ", 0), 0u);
 }
 
