@@ -2,6 +2,7 @@
 
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
+#include "modules/ModelWarnings.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <charconv>
@@ -69,6 +70,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     if (inputs.size() == 4) from = text(inputs[3]);
 
     const Gsms model = readModel(path);
+    warnOfAges(*engine_, model);
     const std::size_t count = times.size();
     auto row = [&](const std::vector<double>& values) {
         return factory_.createArray<double>({1, values.size()}, values);
