@@ -37,6 +37,12 @@ constexpr std::size_t MeasuresPathLength = 100;
 RenewalProcess walk(const Gsms& model, bool downStatesAbsorb) {
     try {
         return ConversionContext(model, MeasuresPathLength).computeRenewalProcess(downStatesAbsorb);
+    } catch (const EndlessCycle& e) {
+        throw std::invalid_argument(
+            "The model has a cycle through states outside the SMS, " + e.cycle() +
+            ", that only a time bound would cut off, so its reliability measures cannot be computed exactly; split a "
+            "state of the cycle by how it is entered, so that its timers' ages on entry are known, or write the model "
+            "as a net (.toml), from which drova builds states whose ages are known");
     } catch (const std::invalid_argument& e) {
         const std::string message = e.what();
         const std::string cutOffAdvice = "; give a positive time bound and threshold so that long paths are cut off";
