@@ -201,7 +201,7 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     CLI::App* sub = app.add_subcommand(
         "konv", "Compute the expression of one path, or the SMS kernel matrix, of a GSMS file (module Drovakonv)");
     auto options = std::make_shared<KonvOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml); not JSON (for drova sim only)")->required();
     options->pathOption =
         sub->add_option("--path", options->path, "1-based transition numbers of the path, comma-separated");
     options->destinationsOption = sub->add_option(

@@ -263,7 +263,7 @@ RegisteredCommand addPlotCommand(CLI::App& app) {
         "plot", "Draw the failure probability, the availability or the kernel of a GSMS file, exact and "
                 "against simulation, with gnuplot");
     auto options = std::make_shared<PlotOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml); not JSON (for drova sim only)")->required();
     sub->add_option("--measure", options->measure,
                     "failure (default): F(t); availability: A(t); kernel: the SMS kernel, one small chart per entry")
         ->check(CLI::IsMember({"failure", "availability", "kernel"}));

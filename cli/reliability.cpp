@@ -87,13 +87,18 @@ RegisteredCommand addReliabilityCommand(CLI::App& app) {
         "Compute the failure probability F(t), the reliability R(t) and the mean time to failure of a GSMS file "
         "(module Drovarel)");
     auto options = std::make_shared<ReliabilityOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml)")->required();
     options->timesOption = sub->add_option(
         "--times", options->times,
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF)");
     options->fromOption =
         sub->add_option("--from", options->from, "name of the state to start in (default: the initial state)");
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
+    sub->footer("Prints F(t) and R(t) at each time, then the mean time to failure. MODEL is a GSMS text file or a net\n"
+                "(.toml); the JSON form of a model is for drova sim only.\n\n"
+                "Examples:\n"
+                "  drova reliability examples/redundant.gsms --times 1000,8760\n"
+                "  drova reliability examples/redundant.gsms --from RepairA --json");
     return {sub, [options] { return runReliability(*options); }};
 }
 

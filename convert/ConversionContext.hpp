@@ -50,6 +50,18 @@ struct RenewalProcess {
     std::vector<std::vector<Expolynomial>> sojourn;
 };
 
+// The walk met a cycle through states outside the SMS that nothing ends: without a time bound
+// it would follow the cycle without end. `cycle()` names its states, such as
+// "state 1 (D1) -> state 2 (D2) -> state 1 (D1)"; the message says what the walk met.
+class EndlessCycle : public std::invalid_argument {
+public:
+    explicit EndlessCycle(std::string cycle);
+    const std::string& cycle() const { return cycle_; }
+
+private:
+    std::string cycle_;
+};
+
 class ConversionContext {
 public:
     // The walk fails rather than follow a path with more steps than this: the recursion stays
@@ -98,6 +110,12 @@ public:
 
 private:
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    // Fails with EndlessCycle when `state`, about to be expanded at the end of `path`, closes a
+    // cycle of the path that the walk would follow without end.
+    void rejectEndlessCycle(std::uint64_t state, const Path& path) const;
+    // Whether the steps path[from], ..., path[end - 1], which leave pathStates_[from] and come
+    // back to it, can be taken again and again without end (see the definition).
+    bool repeatsWithoutEnd(const Path& path, std::size_t from) const;
     // Runs `compute` with the term budget, and says what to do when an expression outgrows it.
     template <typename Compute>
     auto withinTermLimit(Compute compute);
@@ -139,6 +157,11 @@ private:
     std::vector<bool> stops_;
     std::vector<std::uint64_t> columns_;
     std::vector<std::vector<Expolynomial>>* sojourn_ = nullptr;  // filled only by computeRenewalProcess
+    // The states expanded along the current path (the start first) and their timer ages, for
+    // recognising a cycle that nothing ends; only when no time bound can cut the walk off.
+    std::vector<std::uint64_t> pathStates_;
+    std::vector<const TimerAges*> pathAges_;
+    bool rejectCycles_ = false;
 
     PathExpression expressionOf_;  // the expression of every path the walk meets
 };

@@ -72,7 +72,9 @@ function checks_of_the_arguments()
       'measure ("reliability", "availability" or "kernel") and the name of the starting state']);
   drova_expect_error(@() Drovarel(1, 1), 'First input must be a string scalar or character row');
   drova_expect_error(@() Drovarel(file, int64(1)), 'Second input must be a double');
-  drova_expect_error(@() Drovarel(file, [1; 2]), 'Second input must have at most one row');
+  drova_expect_error(@() Drovarel(file, [1 2; 3 4]), 'Second input must be a vector of times (a row or a column)');
+  % A column of times gives the same row as a row of them.
+  drova_expect_close(Drovarel(file, [0; 50; 100]), Drovarel(file, [0 50 100]), 'a column of times');
   drova_expect_error(@() Drovarel(file, [1 -2]), ...
       'Second input must hold finite times of at least 0; element 2 is -2');
   drova_expect_error(@() Drovarel(file, NaN), 'Second input must hold finite times of at least 0; element 1 is nan');
