@@ -61,7 +61,7 @@ std::uint64_t defaultHeldBytes() {
     rlimit limit{};
     if (getrlimit(RLIMIT_AS, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY)
         machine = std::min<std::uint64_t>(machine, limit.rlim_cur);
-    return machine / 2;
+    return machine / 4;
 }
 
 }  // namespace

@@ -48,8 +48,8 @@ struct HeldBudget {
 
 // The budget of a walk: DROVA_MAX_MEMORY (bytes, or with the suffix K, M or G) and DROVA_MAX_TIME
 // (seconds) from the environment, where the drova command and a MATLAB session (setenv) set them;
-// without DROVA_MAX_MEMORY, half of the machine's physical memory, or of the address space the
-// process may take (ulimit -v) when that is less. std::invalid_argument for a value that is not
+// without DROVA_MAX_MEMORY, a quarter of the machine's physical memory, or of the address space
+// the process may take (ulimit -v) when that is less. std::invalid_argument for a value that is not
 // a size or a time.
 HeldBudget heldBudgetFromEnvironment();
 

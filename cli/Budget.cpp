@@ -17,8 +17,8 @@ void addBudgetOptions(CLI::App& sub) {
                    throw CLI::ValidationError("--max-memory", "give a size such as 512M or 2G, not \"" + text + "\"");
                setenv("DROVA_MAX_MEMORY", text.c_str(), 1);
            },
-           "the most memory the walk of the model's paths may hold, such as 512M or 2G (default: half of the "
-           "machine's memory)")
+           "the most memory the walk of the model's paths may hold, such as 512M or 2G (default: a quarter of "
+           "the machine's memory)")
         ->type_name("SIZE");
     sub.add_option_function<std::string>(
            "--max-time",

@@ -132,7 +132,7 @@ TEST(HostileInput, LongPathsAndCostlyComputationsEndAtTheirLimits) {
                   "The walk met a cycle through states outside the SMS that it would follow without end: state 1 "
                   "(Busy) -> state 1 (Busy); give a positive time bound and threshold so that long paths are cut off");
     // Twenty rounds of the loop in the path form: its expression grows until the walk holds more than
-    // its memory limit, half of what the process may take.
+    // its memory limit, a quarter of what the process may take.
     const DrovaRun held =
         runDrovaLimited({"konv", SelfLoop, "--path", repeated("1", 1).append(",").append(repeated("2", 20)), "--dest",
                          repeated("1", 21)});
