@@ -3,6 +3,7 @@
 //
 //     drova availability MODEL.gsms [--times T1,T2,...] [--json]
 
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/Measures.hpp"
 
@@ -124,6 +125,7 @@ RegisteredCommand addAvailabilityCommand(CLI::App& app) {
     options->timesOption = sub->add_option(
         "--times", options->times,
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/10^4 to 4 MTTF)");
+    addBudgetOptions(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     sub->footer("Prints A(t) and the probability of each state at each time, then their long-run values. MODEL is a\n"
                 "GSMS text file or a net (.toml); the JSON form of a model is for drova sim only.\n\n"

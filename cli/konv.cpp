@@ -6,6 +6,7 @@
 // with --max-terms N in either form: the module's "MaxTerms" option.
 
 #include "algebra/MessageText.hpp"
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
@@ -212,6 +213,7 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     options->thresholdOption =
         sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    addBudgetOptions(*sub);
     sub->add_option("--max-terms", options->maxTerms,
                     "most terms any expression of the computation may hold (default 500000); the computation may "
                     "produce ten times as many")

@@ -8,6 +8,7 @@
 //                           [--seed S] [--threads K] [--output FILE.png|FILE.svg] [--keep-data]
 
 #include "cli/Chart.hpp"
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/Gnuplot.hpp"
 #include "cli/Measures.hpp"
@@ -289,6 +290,7 @@ RegisteredCommand addPlotCommand(CLI::App& app) {
             "S"));
     sub->add_option("--threads", options->threads, "threads of the simulation (default: all cores)")
         ->check(CLI::Range(1, 4096));
+    addBudgetOptions(*sub);
     sub->add_option("--output", options->output,
                     "the picture, FILE.png or FILE.svg (default: MODEL-MEASURE.png in the current folder)")
         ->check(CLI::Validator(

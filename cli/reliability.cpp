@@ -3,6 +3,7 @@
 //
 //     drova reliability MODEL.gsms [--times T1,T2,...] [--from STATE] [--json]
 
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/Measures.hpp"
 
@@ -93,6 +94,7 @@ RegisteredCommand addReliabilityCommand(CLI::App& app) {
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF)");
     options->fromOption =
         sub->add_option("--from", options->from, "name of the state to start in (default: the initial state)");
+    addBudgetOptions(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     sub->footer("Prints F(t) and R(t) at each time, then the mean time to failure. MODEL is a GSMS text file or a net\n"
                 "(.toml); the JSON form of a model is for drova sim only.\n\n"

@@ -10,7 +10,9 @@
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
+#include <unistd.h>
 #include <string>
 
 namespace drova {
@@ -58,8 +60,13 @@ void requireDeterministicTimers(const Gsms& model, std::uint64_t transition) {
                                         " has several timers, so all its timers must be deterministic");
 }
 
-ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms)
-    : model_(model), maxPathLength_(maxPathLength), maxTerms_(maxTerms), expressionOf_(model) {
+ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms,
+                                     std::optional<HeldBudget> held)
+    : model_(model),
+      maxPathLength_(maxPathLength),
+      maxTerms_(maxTerms),
+      held_(held ? *held : heldBudgetFromEnvironment()),
+      expressionOf_(model) {
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);
@@ -88,7 +95,34 @@ void ConversionContext::requireMatrixWithinTermLimit(std::uint64_t size) const {
                                     std::to_string(maxTerms_) + " terms");
 }
 
+void ConversionContext::showProgress() {
+    if (!progressOnTerminal_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - walkStart_ < std::chrono::seconds(1) || now - lastShown_ < std::chrono::milliseconds(250)) return;
+    lastShown_ = now;
+    const std::uint64_t held = heldBytes();
+    const std::uint64_t megabytes = (held > heldAtWalkStart_ ? held - heldAtWalkStart_ : 0) >> 20;
+    std::fprintf(stderr, "\rWalking the paths: %llu walked, %llu MB held   ",
+                 static_cast<unsigned long long>(pathsWalked_), static_cast<unsigned long long>(megabytes));
+    std::fflush(stderr);
+    progressShown_ = true;
+}
+
+void ConversionContext::endProgress() {
+    if (!progressShown_) return;
+    std::fprintf(stderr, "\r%60s\r", "");
+    std::fflush(stderr);
+    progressShown_ = false;
+}
+
 KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated) {
+    walkStart_ = lastShown_ = std::chrono::steady_clock::now();
+    progressOnTerminal_ = isatty(STDERR_FILENO) == 1;
+    heldAtWalkStart_ = heldBytes();
+    struct End {
+        ConversionContext& context;
+        ~End() { context.endProgress(); }
+    } end{*this};
     return withinTermLimit([&] { return walkSmsMatrix(timeBound, threshold, collectTruncated); });
 }
 
@@ -119,6 +153,13 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
 }
 
 RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+    walkStart_ = lastShown_ = std::chrono::steady_clock::now();
+    progressOnTerminal_ = isatty(STDERR_FILENO) == 1;
+    heldAtWalkStart_ = heldBytes();
+    struct End {
+        ConversionContext& context;
+        ~End() { context.endProgress(); }
+    } end{*this};
     return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
 }
 
@@ -187,7 +228,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
         expression = expressionOf_(path);
-        ++pathsWalked_;
+        if ((++pathsWalked_ & 63) == 0) showProgress();
         if (stops_[state]) {
             addTo(columns_[state], expression);
             return;

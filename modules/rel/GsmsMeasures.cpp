@@ -43,19 +43,18 @@ RenewalProcess walk(const Gsms& model, bool downStatesAbsorb) {
             ", that only a time bound would cut off, so its reliability measures cannot be computed exactly; split a "
             "state of the cycle by how it is entered, so that its timers' ages on entry are known, or write the model "
             "as a net (.toml), from which drova builds states whose ages are known");
+    } catch (const WalkLimitExceeded& e) {
+        throw std::invalid_argument(e.limit() +
+                                    ": the paths between states of the SMS grow too long or too many for the "
+                                    "reliability measures, which need every path walked to its end");
     } catch (const std::invalid_argument& e) {
         const std::string message = e.what();
         const std::string cutOffAdvice = "; give a positive time bound and threshold so that long paths are cut off";
-        const std::string budgetAdvice = cutOffAdvice + ", a shorter path, or a higher term limit";
         const std::string noTimeBound =
             ": the model has a cycle through states outside the SMS that only a time bound would cut off, so its "
             "reliability measures cannot be computed exactly";
         if (startsWith(message, "A path of more than ") && endsWith(message, cutOffAdvice))
             throw std::invalid_argument(message.substr(0, message.size() - cutOffAdvice.size()) + noTimeBound);
-        if (endsWith(message, budgetAdvice))
-            throw std::invalid_argument(message.substr(0, message.size() - budgetAdvice.size()) +
-                                        ": the paths between states of the SMS grow too long or too many for the "
-                                        "reliability measures, which need every path walked to its end");
         throw;
     }
 }

@@ -162,8 +162,10 @@ TEST(Measures, ModelsWithoutTheMeasureFailWithAMessage) {
                   "states (use the failure probability instead)");
     // Loop repeats itself every 1 for ever: no path from Start ends in a state of the SMS.
     expectFailure({"reliability", testData("konv/deterministic-cycle.gsms"), "--times", "1"},
-                  "A path of more than 100 steps was met: the model has a cycle through states outside the SMS "
-                  "that only a time bound would cut off, so its reliability measures cannot be computed exactly");
+                  "The model has a cycle through states outside the SMS, state 1 (Loop) -> state 1 (Loop), that only a "
+                  "time bound would cut off, so its reliability measures cannot be computed exactly; split a state of "
+                  "the cycle by how it is entered, so that its timers' ages on entry are known, or write the model as "
+                  "a net (.toml), from which drova builds states whose ages are known");
     for (const char* command : {"reliability", "availability"}) {
         expectFailure({command, testData("konv/no-sms.gsms"), "--times", "1"},
                       "The initial state \"A\" (0) is not a state of the SMS: the ages of its timers on entry are not "
