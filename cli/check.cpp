@@ -74,7 +74,7 @@ RegisteredCommand addCheckCommand(CLI::App& app) {
         ->check(CLI::Range(std::uint64_t{1}, std::uint64_t{1} << 32));
     sub->footer("Prints the model's summary, one \"Key: value\" line each; for a net first the counts of its\n"
                 "places, transitions, markings and states. Warnings go to standard error.\n\n"
-                "Example:\n  drova check examples/machine.gsms\n\nA net:\n  drova check examples/pumps.toml");
+                "Examples:\n  drova check examples/machine.gsms\n  drova check examples/pumps.toml");
     return {sub, [path, maxStates] { return runCheck(*path, *maxStates); }};
 }
 
