@@ -97,10 +97,26 @@ HeldBudget heldBudgetFromEnvironment() {
     return budget;
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+#define DROVA_ADDRESS_SANITIZER 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define DROVA_ADDRESS_SANITIZER 1
+#endif
+#endif
+
+#ifdef DROVA_ADDRESS_SANITIZER
+// The sanitizer's allocator replaces the C library's, whose statistics then stay empty; it
+// counts what it holds itself.
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
+
+std::uint64_t heldBytes() { return __sanitizer_get_current_allocated_bytes(); }
+#else
 std::uint64_t heldBytes() {
     const struct mallinfo2 info = mallinfo2();
     return info.uordblks + info.hblkhd;
 }
+#endif
 
 TermLimitScope::TermLimitScope(std::size_t limit)
     : previousLimit_(term_budget::limit),
