@@ -58,8 +58,9 @@ ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLengt
     for (std::uint64_t timer = 0; timer < model.timerCount(); ++timer)
         if (!model.timer(timer).hasExactIntegrals())
             throw std::invalid_argument("Timer " + std::to_string(timer) + " is " + model.timer(timer).toText() +
-                                        ", which has no exact integral: simulate the model (--sim N) or solve an "
-                                        "expolynomial fit of it exactly (--approximate N)");
+                                        ", which has no exact integral: simulate the model (drova reliability or "
+                                        "availability with --sim N) or solve an expolynomial fit of it exactly "
+                                        "(--approximate N)");
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);

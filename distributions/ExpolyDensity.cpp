@@ -77,7 +77,7 @@ Expolynomial checkedDensity(const Rational& low, const std::optional<Rational>& 
         }
     } catch (const std::invalid_argument& e) {
         const std::string message = e.what();
-        if (message.rfind("The term ", 0) == 0) throw std::invalid_argument("In the density " + quoted + ": " + message);
+        if (message.rfind("The term ", 0) == 0) throw std::invalid_argument("In the density " + quoted + ": the" + message.substr(3));
         throw;
     }
     return density;

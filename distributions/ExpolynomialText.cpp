@@ -116,26 +116,29 @@ private:
         return true;
     }
 
+    // A primary, optionally raised to a whole power.
     Expolynomial factor() {
+        Expolynomial base = primary();
+        if (!next('^')) return base;
+        const bool parenthesised = next('(');
+        skip();
+        const std::size_t where = at_;
+        const Rational k = number();
+        if (denominatorOf(k) != 1 || k > MostPower) {
+            at_ = where;
+            fail("a whole power from 0 to 1000");
+        }
+        if (parenthesised && !next(')')) fail("\")\"");
+        Expolynomial result = UnitExpolynomial;
+        for (auto n = static_cast<unsigned>(numeratorOf(k)); n > 0; --n) result = multiply(result, base);
+        return result;
+    }
+
+    Expolynomial primary() {
         skip();
         if (at_ < text_.size() && (std::isdigit(static_cast<unsigned char>(text_[at_])) || text_[at_] == '.'))
             return Expolynomial(Term(number()));
-        if (word("x")) {
-            unsigned power = 1;
-            if (next('^')) {
-                const bool parenthesised = next('(');
-                skip();
-                const std::size_t where = at_;
-                const Rational k = number();
-                if (denominatorOf(k) != 1 || k > MostPower) {
-                    at_ = where;
-                    fail("a whole power from 0 to 1000");
-                }
-                power = static_cast<unsigned>(numeratorOf(k));
-                if (parenthesised && !next(')')) fail("\")\"");
-            }
-            return Expolynomial(Term(RationalOne, RationalZero, {}, {{X, power}}, {}));
-        }
+        if (word("x")) return Expolynomial(Term(RationalOne, RationalZero, {}, {{X, 1u}}, {}));
         if (word("exp")) {
             if (!next('(')) fail("\"(\" after exp");
             const std::size_t start = at_;
