@@ -109,6 +109,27 @@ private:
     std::vector<std::vector<double>> chunks_;
 };
 
+// The time each run spends up, kept per chunk so that they come back in run order.
+class UpTimeJob {
+public:
+    using Result = KeyedUpTimeResult;
+
+    explicit UpTimeJob(double horizon) : horizon_(horizon) {}
+    void prepare(std::int64_t chunks, int /*workers*/) { chunks_.resize(static_cast<std::size_t>(chunks)); }
+    void run(const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+             const detail::RunHost<WorkerHost>& call, SimulationCounts& counts, std::int64_t chunk, int /*worker*/) {
+        chunks_[static_cast<std::size_t>(chunk)].push_back(
+            detail::simulateUpTimeRun(horizon_, gsms, initialState, timers, call, counts));
+    }
+    void collect(Result& result) const {
+        for (const auto& chunk : chunks_) result.upTimes.insert(result.upTimes.end(), chunk.begin(), chunk.end());
+    }
+
+private:
+    const double horizon_;
+    std::vector<std::vector<double>> chunks_;
+};
+
 // The runs in a down state at each time, counted per worker: the sums do not depend on which
 // worker ran which run.
 class OccupancyJob {
@@ -326,6 +347,14 @@ KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const d
         return result;
     }
     OccupancyJob job(at);
+    return runKeyed(runs, job, gsms, options);
+}
+
+KeyedUpTimeResult simulateKeyedUpTime(std::int64_t runs, double horizon, const SimModel& gsms,
+                                      const KeyedRunOptions& options) {
+    KeyedUpTimeResult result;
+    if (checkedNothingToRun(runs, gsms, result)) return result;
+    UpTimeJob job(horizon);
     return runKeyed(runs, job, gsms, options);
 }
 

@@ -73,6 +73,10 @@ struct KeyedOccupancyResult : KeyedRunStatus {
     std::vector<std::int64_t> down;  // for each of the times asked for, the runs in a down state then
 };
 
+struct KeyedUpTimeResult : KeyedRunStatus {
+    std::vector<double> upTimes;     // per run, in run order: the time spent up within the horizon
+};
+
 // Simulates the runs; a failure or an interrupt leaves `times` empty. If the initial state is a
 // down state, every run's time is 0 and nothing is drawn.
 KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const SimModel& gsms,
@@ -84,5 +88,11 @@ KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const 
 // and in the same order up to its first down state. A failure or an interrupt leaves `down` empty.
 KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
                                             const KeyedRunOptions& options);
+
+// Simulates the runs through down states and out of them up to `horizon` (finite), and records the
+// time each spent in states that are not down states: the estimate of the long-run availability
+// is their mean over the horizon. A failure or an interrupt leaves `upTimes` empty.
+KeyedUpTimeResult simulateKeyedUpTime(std::int64_t runs, double horizon, const SimModel& gsms,
+                                      const KeyedRunOptions& options);
 
 }  // namespace drova

@@ -1,0 +1,69 @@
+#pragma once
+// The simulated side of drova reliability and drova availability (--sim N): the runs of the philox
+// stream of drova sim, with 95% intervals, for models with or without exact values.
+
+#include "gsms/Gsms.hpp"
+#include "gsms/ReadGsms.hpp"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace drova::cli::measures {
+
+struct SimulationRequest {
+    std::int64_t runs = 0;
+    std::uint32_t seed = 0;
+    int threads = 0;  // 0: all cores
+};
+
+// An estimate and its 95% interval.
+struct Estimate {
+    double value = 0;
+    double lower = 0;
+    double upper = 0;
+};
+
+// The model of a file with the names' lines, for the simulation's messages.
+struct ReadModel {
+    Gsms model;
+    GsmsNameLines lines;
+};
+ReadModel readModelFile(const std::string& path);
+
+// Whether every timer of the model has exact integrals.
+bool hasExactForm(const Gsms& model);
+
+// The largest mean of a timer of the model (0 when it has none): the time scale of a run.
+double largestTimerMean(const Gsms& model);
+
+// The first-passage times to a down state of the runs, up to `horizon`: the runs that pass it are
+// not among the times.
+struct FirstPassages {
+    std::int64_t runs = 0;
+    double horizon = 0;
+    std::vector<double> times;
+};
+FirstPassages simulateFirstPassages(const ReadModel& model, double horizon, const SimulationRequest& request);
+
+// F at each time (Wilson intervals), and the mean time to failure (mean +- 1.96 standard errors)
+// when every run failed within the horizon.
+struct SimulatedReliability {
+    std::vector<Estimate> failure;
+    std::optional<Estimate> mttf;
+};
+SimulatedReliability summariseFailures(const FirstPassages& passages, const std::vector<double>& times);
+
+// A(t) at each time (Wilson intervals; the runs go on through down states and repairs), and the
+// long-run availability as the mean share of time up over `horizon` per run (mean +- 1.96
+// standard errors of the runs' shares).
+struct SimulatedAvailability {
+    std::vector<Estimate> availability;
+    Estimate steady;
+    double horizon = 0;
+};
+SimulatedAvailability simulateAvailability(const ReadModel& model, const std::vector<double>& times, double horizon,
+                                           const SimulationRequest& request);
+
+}  // namespace drova::cli::measures
