@@ -141,8 +141,8 @@ TEST(TimerLaws, AvailabilitySimulationOfAWeibullAgeReplacement) {
     // Before the first replacement at 500 the unit is down at 100 when it failed within the last 48
     // hours: F(100) - F(52).
     const double down = std::exp(-0.052 * 0.052) - std::exp(-0.01);
-    EXPECT_LE(sim["availability_interval"][0][0].get<double>(), 1 - down + 1e-12);
-    EXPECT_GE(sim["availability_interval"][0][1].get<double>(), 1 - down - 1e-12);
+    // Within 3.3 standard errors (a 0.1% test; 2000 runs see only about 15 of these failures).
+    EXPECT_NEAR(sim["availability"][0].get<double>(), 1 - down, 3.3 * std::sqrt(down * (1 - down) / 2000));
 }
 
 TEST(TimerLaws, SimulationOptionsAreChecked) {
