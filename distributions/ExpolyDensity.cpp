@@ -19,6 +19,8 @@ struct TermValue {
     long double coefficient;
     long double power;
     long double rate;  // the density's factor is exp(rate * x)
+    long double from;  // the term counts on [from, to], where its heaviside factors are 1
+    long double to;
 };
 
 std::vector<TermValue> valuesOf(const Expolynomial& density) {
@@ -26,9 +28,17 @@ std::vector<TermValue> valuesOf(const Expolynomial& density) {
     for (const Term& term : density.terms) {
         const Rational* rate = findValue(term.exponentials, X);
         const unsigned* power = findValue(term.powers, X);
+        long double from = -HUGE_VALL, to = HUGE_VALL;
+        for (const LinearForm& form : term.heavisides) {
+            const int* c = findValue(form.variables, X);
+            if (!c) continue;
+            const auto at = static_cast<long double>(form.constant);
+            if (*c > 0) from = std::max(from, -at);
+            else to = std::min(to, at);
+        }
         values.push_back({static_cast<long double>(term.coefficient) * std::exp(static_cast<long double>(term.exponentConstant)),
                           power ? static_cast<long double>(*power) : 0.0L,
-                          rate ? static_cast<long double>(*rate) : 0.0L});
+                          rate ? static_cast<long double>(*rate) : 0.0L, from, to});
     }
     return values;
 }
@@ -37,6 +47,7 @@ std::vector<TermValue> valuesOf(const Expolynomial& density) {
 std::pair<long double, long double> evaluate(const std::vector<TermValue>& terms, long double x) {
     long double value = 0, magnitude = 0;
     for (const TermValue& t : terms) {
+        if (x < t.from || x > t.to) continue;
         const long double v = t.coefficient * std::pow(x, t.power) * std::exp(t.rate * x);
         value += v;
         magnitude += std::fabs(v);
@@ -95,18 +106,29 @@ std::optional<double> negativePoint(const Expolynomial& densityInX, const Ration
     if (high) {
         b = static_cast<long double>(*high);
     } else {
-        // Far out the slowest term with the highest power decides the sign, exactly.
-        const auto dominant = std::min_element(terms.begin(), terms.end(), [](const TermValue& p, const TermValue& q) {
-            return p.rate != q.rate ? p.rate > q.rate : p.power > q.power;
-        });
-        if (dominant->coefficient < 0) {
-            // Walk out until the sign shows.
-            for (long double x = std::max(a, 1.0L);; x *= 2)
-                if (negativeAt(terms, x) || x > 1e300L) return static_cast<double>(x);
+        long double maxPower = 0, lastSwitch = a;
+        std::vector<TermValue> unending;
+        for (const TermValue& t : terms) {
+            maxPower = std::max(maxPower, t.power);
+            if (std::isfinite(t.from)) lastSwitch = std::max(lastSwitch, t.from);
+            if (std::isfinite(t.to)) lastSwitch = std::max(lastSwitch, t.to);
+            if (t.to == HUGE_VALL) unending.push_back(t);
         }
-        long double maxPower = 0;
-        for (const TermValue& t : terms) maxPower = std::max(maxPower, t.power);
-        b = a + 60 * (maxPower + 1) / -dominant->rate;
+        b = lastSwitch;
+        if (!unending.empty()) {
+            // Far out the slowest term with the highest power decides the sign, exactly.
+            const auto dominant = std::min_element(unending.begin(), unending.end(),
+                                                   [](const TermValue& p, const TermValue& q) {
+                                                       return p.rate != q.rate ? p.rate > q.rate : p.power > q.power;
+                                                   });
+            if (dominant->coefficient < 0) {
+                // Walk out until the sign shows.
+                for (long double x = std::max(lastSwitch, 1.0L);; x *= 2)
+                    if (negativeAt(terms, x) || x > 1e300L) return static_cast<double>(x);
+            }
+            if (dominant->rate < 0) b = lastSwitch + 60 * (maxPower + 1) / -dominant->rate;
+        }
+        if (b <= a) b = a + 1;
     }
     // A fine grid, then each local minimum refined by golden-section search between its neighbours.
     constexpr int Points = 20000;

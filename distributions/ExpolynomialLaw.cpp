@@ -30,17 +30,29 @@ Expolynomial integralUpTo(const Expolynomial& densityInX, const Rational& low) {
 
 Expolynomial totalIntegral(const Expolynomial& densityInX, const Rational& low, const std::optional<Rational>& high) {
     if (high) return definiteIntegral(densityInX, X, LinearForm(low), LinearForm(*high));
-    // Every term must decay, so that the primitive vanishes at +infinity.
+    // Up to the last point where a heaviside factor switches, exactly; beyond it the terms cut off
+    // above have ended, and the others, whose factors are all 1 there, must decay so that their
+    // primitive vanishes at +infinity.
+    Rational last = low;
+    for (const Term& term : densityInX.terms)
+        for (const LinearForm& form : term.heavisides)
+            if (const int* c = findValue(form.variables, X)) last = std::max(last, Rational(*c > 0 ? -form.constant : form.constant));
+    Expolynomial result = last > low ? definiteIntegral(densityInX, X, LinearForm(low), LinearForm(last))
+                                     : Expolynomial(std::vector<Term>{});
     for (const Term& term : densityInX.terms) {
         if (term.coefficient == 0) continue;
-        const Rational* rate = findValue(term.exponentials, X);
+        bool endsBefore = false;
+        for (const LinearForm& form : term.heavisides)
+            if (const int* c = findValue(form.variables, X); c && *c < 0) endsBefore = true;
+        if (endsBefore) continue;
+        Term tail = term;
+        tail.heavisides.clear();
+        const Rational* rate = findValue(tail.exponentials, X);
         if (!rate || *rate >= 0)
             throw std::invalid_argument("The term " + densityText(Expolynomial(term)) +
                                         " does not decay, so the density has no finite integral to infinity");
+        result = subtract(std::move(result), substitute(antiderivative(tail, X), X, LinearForm(last)));
     }
-    Expolynomial result(std::vector<Term>{});
-    for (const Term& term : densityInX.terms)
-        result = subtract(std::move(result), substitute(antiderivative(term, X), X, LinearForm(low)));
     return result;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cmath>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -142,20 +143,26 @@ private:
         if (word("exp")) {
             if (!next('(')) fail("\"(\" after exp");
             const std::size_t start = at_;
-            const Expolynomial argument = sum();
-            if (!next(')')) fail("\")\"");
-            Rational rate;
-            for (const Term& term : argument.terms) {
-                if (term.coefficient == 0) continue;
-                const bool linear = term.exponentConstant == 0 && term.exponentials.empty() && term.powers.size() == 1 &&
-                                    term.powers[0].name == X && term.powers[0].value == 1;
-                if (!linear) {
-                    at_ = start;
-                    fail("a multiple of x as the argument of exp, such as exp(-2*x)");
-                }
-                rate += term.coefficient;
+            const std::optional<LinearForm> argument = linearInX(sum(), true);
+            if (!argument) {
+                at_ = start;
+                fail("a multiple of x plus a number as the argument of exp, such as exp(-2*x)");
             }
-            return Expolynomial(Term(RationalOne, RationalZero, {{X, rate}}, {}, {}));
+            if (!next(')')) fail("\")\"");
+            Term::Exponentials rates;
+            if (rate_ != 0) rates.push_back({X, rate_});
+            return Expolynomial(Term(RationalOne, argument->constant, rates, {}, {}));
+        }
+        if (word("heaviside")) {
+            if (!next('(')) fail("\"(\" after heaviside");
+            const std::size_t start = at_;
+            const std::optional<LinearForm> argument = linearInX(sum(), false);
+            if (!argument || (rate_ != 1 && rate_ != -1)) {
+                at_ = start;
+                fail("x - c or c - x as the argument of heaviside, such as heaviside(x-2)");
+            }
+            if (!next(')')) fail("\")\"");
+            return Expolynomial(Term(RationalOne, RationalZero, {}, {}, {*argument}));
         }
         if (next('(')) {
             Expolynomial inner = sum();
@@ -165,14 +172,47 @@ private:
         fail("a number, x or exp(...)");
     }
 
+    // The argument r*x + c of exp or heaviside; none when it is not of that form. The rate r is left
+    // in rate_; the form holds x with coefficient sign(r) (for heaviside) and the constant c.
+    std::optional<LinearForm> linearInX(const Expolynomial& argument, bool anyRate) {
+        rate_ = RationalZero;
+        Rational constant;
+        for (const Term& term : argument.terms) {
+            if (term.coefficient == 0) continue;
+            if (term.exponentConstant != 0 || !term.exponentials.empty() || !term.heavisides.empty()) return std::nullopt;
+            if (term.powers.empty()) {
+                constant += term.coefficient;
+            } else if (term.powers.size() == 1 && term.powers[0].name == X && term.powers[0].value == 1) {
+                rate_ += term.coefficient;
+            } else {
+                return std::nullopt;
+            }
+        }
+        if (!anyRate && rate_ != 1 && rate_ != -1) return std::nullopt;
+        LinearForm form(constant);
+        if (!anyRate) form = LinearForm({{X, rate_ == 1 ? 1 : -1}}, constant);
+        return form;
+    }
+
     std::string_view text_;
     std::size_t at_ = 0;
+    Rational rate_;
 };
 
 std::string rateText(const Rational& rate) {
     if (rate == 1) return X;
     if (rate == -1) return "-" + X;
     return toText(rate) + "*" + X;
+}
+
+// x-c, c-x or, for forms in other variables, their symbolic text.
+std::string formText(const LinearForm& form) {
+    if (form.variables.size() != 1 || form.variables[0].name != X) return toSymbolicText(form);
+    const Rational& c = form.constant;
+    if (form.variables[0].value == 1)
+        return c == 0 ? X : X + (c < 0 ? "-" + toText(Rational(-c)) : "+" + toText(c));
+    if (form.variables[0].value == -1) return (c == 0 ? "" : toText(c)) + "-" + X;
+    return toSymbolicText(form);
 }
 
 }  // namespace
@@ -189,7 +229,7 @@ std::string densityText(const Expolynomial& expolynomial) {
             factors.push_back(power == 1 ? name : name + "^" + std::to_string(power));
         for (const auto& [name, rate] : term.exponentials)
             factors.push_back("exp(" + (name == X ? rateText(rate) : toText(rate) + "*" + name) + ")");
-        for (const LinearForm& form : term.heavisides) factors.push_back("heaviside(" + toSymbolicText(form) + ")");
+        for (const LinearForm& form : term.heavisides) factors.push_back("heaviside(" + formText(form) + ")");
         const bool negative = term.coefficient < 0;
         const Rational magnitude = negative ? Rational(-term.coefficient) : term.coefficient;
         out += negative ? "-" : out.empty() ? "" : "+";

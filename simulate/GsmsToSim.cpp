@@ -8,6 +8,7 @@
 #include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -72,6 +73,15 @@ SimDistribution simDistribution(const Distribution& timer) {
                                       std::exp(static_cast<double>(term.exponentConstant)));
             dist.parameters.push_back(power ? *power : 0.0);
             dist.parameters.push_back(rate ? nearestDouble(*rate) : 0.0);
+            double from = -std::numeric_limits<double>::infinity(), to = std::numeric_limits<double>::infinity();
+            for (const LinearForm& form : term.heavisides) {
+                const int* c = findValue(form.variables, "x");
+                if (!c) continue;
+                if (*c > 0) from = std::max(from, -nearestDouble(form.constant));
+                else to = std::min(to, nearestDouble(form.constant));
+            }
+            dist.parameters.push_back(from);
+            dist.parameters.push_back(to);
         }
         return dist;
     }

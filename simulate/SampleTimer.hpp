@@ -14,10 +14,11 @@
 
 namespace drova::detail {
 
-// The value of F(x) - F(low) of an Expoly record's terms.
+// The value of F(x) - F(low) of an Expoly record's terms, each counted where its bounds hold.
 inline double expolyIntegral(const std::vector<double>& p, double x) {
     double total = 0;
-    for (std::size_t i = 2; i + 2 < p.size(); i += 3) total += p[i] * std::pow(x, p[i + 1]) * std::exp(p[i + 2] * x);
+    for (std::size_t i = 2; i + 4 < p.size(); i += 5)
+        if (x >= p[i + 3] && x <= p[i + 4]) total += p[i] * std::pow(x, p[i + 1]) * std::exp(p[i + 2] * x);
     return total;
 }
 

@@ -22,7 +22,8 @@ enum class DistType : std::int32_t {
     Erlang = 5,    // [k, rate]
     HypoExp = 6,   // [r1, r2, ...]
     HyperExp = 7,  // [p1, r1, p2, r2, ...]
-    Expoly = 8,    // [low, high (inf: none), then c, k, r per term of F(x) - F(low) = sum c x^k exp(r x)]
+    Expoly = 8,    // [low, high (inf: none), then per term of F(x) - F(low) = sum c x^k exp(r x): c, k, r and
+                   //  the bounds a, b of x within which the term counts]
     Weibull = 9,   // [shape, scale]
     Gamma = 10,    // [shape, rate]
     Normal = 11,   // [mean, sd], truncated at 0

@@ -73,6 +73,10 @@ TEST(TimerKindsSampling, DrawsFollowTheirLaws) {
         lawCase(std::make_shared<HyperExponential>(std::vector<Rational>{{1, 4}, {1, 10}, {3, 4}, 2})),
         lawCase(std::make_shared<ExpolyDensity>(Rational(0), std::nullopt, "(x-1)^2*exp(-x)")),
         lawCase(std::make_shared<ExpolyDensity>(Rational(1), Rational(3), "3/26*x^2")),
+        // Two pieces and an exponential tail.
+        lawCase(std::make_shared<ExpolyDensity>(Rational(0), std::nullopt,
+                                                "1/2*heaviside(1-x) + 1/4*heaviside(x-1)*heaviside(2-x) + "
+                                                "1/4*exp(2-x)*heaviside(x-2)")),
         lawCase(std::make_shared<Weibull>(Rational(2), Rational(1000))),
         lawCase(std::make_shared<Weibull>(Rational(1, 2), Rational(1))),
         lawCase(std::make_shared<Lognormal>(Rational(0), Rational(1))),
@@ -115,7 +119,8 @@ TEST(TimerKindsSampling, RecordsOfTheMapping) {
     // An Expoly record: the support, then F's terms on it: x^2/8 - 1/8 on [1, 3].
     const SimModel expoly = oneDraw(ExpolyDensity(Rational(1), Rational(3), "1/4*x"));
     EXPECT_EQ(expoly.Distributions[0].type, DistType::Expoly);
-    EXPECT_EQ(expoly.Distributions[0].parameters, (std::vector<double>{1, 3, 0.125, 2, 0, -0.125, 0, 0}));
+    const double inf = std::numeric_limits<double>::infinity();
+    EXPECT_EQ(expoly.Distributions[0].parameters, (std::vector<double>{1, 3, 0.125, 2, 0, -inf, inf, -0.125, 0, 0, -inf, inf}));
 }
 
 }  // namespace
