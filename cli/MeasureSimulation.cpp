@@ -1,6 +1,7 @@
 #include "cli/MeasureSimulation.hpp"
 
 #include "cli/ProgressLine.hpp"
+#include "cli/Measures.hpp"
 #include "cli/SimReport.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
@@ -9,6 +10,7 @@
 #include "distributions/Uniform.hpp"
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
+#include "gsms/WriteGsms.hpp"
 #include "simulate/GsmsToSim.hpp"
 #include "simulate/KeyedRuns.hpp"
 #include "simulate/RunStatistics.hpp"
@@ -17,8 +19,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <stdexcept>
+#include <unistd.h>
 
 namespace drova::cli::measures {
 
@@ -124,6 +129,89 @@ SimulatedAvailability simulateAvailability(const ReadModel& read, const std::vec
     for (double& up : upTime.upTimes) up /= horizon;
     simulated.steady = meanOf(upTime.upTimes);
     return simulated;
+}
+
+std::vector<std::vector<double>> drawBounds(const ReadModel& read, const std::vector<double>& times,
+                                            bool downStatesAbsorb, const SimulationRequest& request) {
+    SimModel model = simModelOf(read.model, &read.lines);
+    if (downStatesAbsorb)
+        for (SimState& state : model.States)
+            if (state.DownState) state.Transitions.clear();
+    std::vector<double> ascending = times;
+    std::sort(ascending.begin(), ascending.end());
+    std::atomic<std::int64_t> done{0};
+    const KeyedRunOptions options = keyedRunOptions(request.seed, request.threads, done);
+    KeyedDrawCountResult counts;
+    {
+        InterruptForwarding interrupts;
+        ProgressLine progress(request.runs, &done);
+        counts = simulateKeyedDrawCounts(request.runs, ascending, model, options);
+    }
+    raiseRunFailure(counts);
+    const std::size_t timers = model.Distributions.size();
+    const auto n = static_cast<double>(request.runs);
+    std::vector<std::vector<double>> bounds;
+    for (const double t : times) {
+        const auto k = static_cast<std::size_t>(std::lower_bound(ascending.begin(), ascending.end(), t) - ascending.begin());
+        std::vector<double> perTimer;
+        for (std::size_t i = 0; i < timers; ++i) {
+            const double sum = static_cast<double>(counts.sum[k * timers + i]);
+            const double squares = static_cast<double>(counts.sumOfSquares[k * timers + i]);
+            const double mean = sum / n;
+            const double variance = n > 1 ? std::max(0.0, (squares - sum * mean) / (n - 1)) : 0.0;
+            perTimer.push_back(mean + Normal975 * std::sqrt(variance / n));
+        }
+        bounds.push_back(std::move(perTimer));
+    }
+    return bounds;
+}
+
+ApproximatedFile::ApproximatedFile(const Gsms& model, unsigned pieces) {
+    ApproximatedGsms approximated = approximateGsms(model, pieces);
+    fits_ = std::move(approximated.fits);
+    const char* folder = std::getenv("TMPDIR");
+    std::string name = std::string(folder && *folder ? folder : "/tmp") + "/drova-approximation-XXXXXX.gsms";
+    const int descriptor = mkstemps(name.data(), 5);
+    if (descriptor < 0) throw std::runtime_error("Could not create a temporary file for the approximated model");
+    close(descriptor);
+    path_ = name;
+    std::ofstream out(path_, std::ios::binary);
+    writeGsms(approximated.model, out);
+    out.close();
+    if (!out) throw std::runtime_error("Could not write the approximated model to " + path_);
+}
+
+ApproximatedFile::~ApproximatedFile() {
+    if (!path_.empty()) std::remove(path_.c_str());
+}
+
+namespace {
+
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", value);
+    return text;
+}
+
+}  // namespace
+
+std::string fitLines(const std::vector<TimerFit>& fits) {
+    std::string lines;
+    for (const TimerFit& fit : fits)
+        lines += "Timer " + std::to_string(fit.timer) + ": " + fit.law + " fitted by " + std::to_string(fit.pieces) +
+                 " pieces and an exponential tail: Kolmogorov distance " + shortNumber(fit.kolmogorov) +
+                 ", total variation " + shortNumber(fit.totalVariation) + "\n";
+    return lines;
+}
+
+std::string fitsJson(unsigned pieces, const std::vector<TimerFit>& fits) {
+    std::string timers;
+    for (const TimerFit& fit : fits)
+        timers += std::string(timers.empty() ? "" : ", ") + "{\"timer\": " + std::to_string(fit.timer) +
+                  ", \"law\": " + jsonString(fit.law) + ", \"pieces\": " + std::to_string(fit.pieces) +
+                  ", \"kolmogorov_distance\": " + jsonNumber(fit.kolmogorov) +
+                  ", \"total_variation\": " + jsonNumber(fit.totalVariation) + "}";
+    return "{\"pieces\": " + std::to_string(pieces) + ", \"timers\": [" + timers + "]}";
 }
 
 }  // namespace drova::cli::measures

@@ -2,6 +2,7 @@
 // The simulated side of drova reliability and drova availability (--sim N): the runs of the philox
 // stream of drova sim, with 95% intervals, for models with or without exact values.
 
+#include "gsms/ApproximateGsms.hpp"
 #include "gsms/Gsms.hpp"
 #include "gsms/ReadGsms.hpp"
 
@@ -65,5 +66,34 @@ struct SimulatedAvailability {
 };
 SimulatedAvailability simulateAvailability(const ReadModel& model, const std::vector<double>& times, double horizon,
                                            const SimulationRequest& request);
+
+// Upper 95% confidence limits of the expected number of draws of each timer by each time
+// ([time][timer]), from runs of the model itself; with `downStatesAbsorb`, a run stops drawing
+// once it has failed. They bound, by coupling the two models draw by draw, how far the answers at
+// those times move when timer i's law is replaced by one at total variation distance tv_i:
+// at most the sum over i of tv_i times timer i's expected draws.
+std::vector<std::vector<double>> drawBounds(const ReadModel& model, const std::vector<double>& times,
+                                            bool downStatesAbsorb, const SimulationRequest& request);
+
+// The model with its timers without exact integrals replaced by fits of `pieces` pieces, written
+// to a temporary GSMS file that the module reads (removed with the object).
+class ApproximatedFile {
+public:
+    ApproximatedFile(const Gsms& model, unsigned pieces);
+    ~ApproximatedFile();
+    ApproximatedFile(const ApproximatedFile&) = delete;
+    ApproximatedFile& operator=(const ApproximatedFile&) = delete;
+
+    const std::string& path() const { return path_; }
+    const std::vector<TimerFit>& fits() const { return fits_; }
+
+private:
+    std::string path_;
+    std::vector<TimerFit> fits_;
+};
+
+// The fits for people, one line each, and as a JSON object {"pieces": N, "timers": [...]}.
+std::string fitLines(const std::vector<TimerFit>& fits);
+std::string fitsJson(unsigned pieces, const std::vector<TimerFit>& fits);
 
 }  // namespace drova::cli::measures

@@ -173,8 +173,75 @@ int runSimulatedReliability(const ReliabilityOptions& options, const measures::S
     return 0;
 }
 
+// --approximate: the exact values of the model with fitted timer laws, the fits' distances, the
+// bound on F(t) from the draws of the fitted timers, and a simulation of the model itself.
+int runApproximatedReliability(const ReliabilityOptions& options, unsigned pieces) {
+    using namespace measures;
+    if (options.fromOption->count() > 0) {
+        std::cerr << "--from: the simulation check starts in the initial state; leave out --from with --approximate\n";
+        return ExitUsage;
+    }
+    const ReadModel read = readModelFile(options.model);
+    const ApproximatedFile approximated(read.model, pieces);
+    std::vector<double> times;
+    if (options.timesOption->count() > 0)
+        times = parseTimes(options.times);
+    else
+        times = defaultTimesOf(approximated.path(), ReliabilityLowestFraction).value_or(std::vector<double>{});
+    const ExactReliability exact = exactReliability(approximated.path(), times, std::nullopt);
+    const SimulationRequest request = options.sim.checkRequest();
+    double horizon = std::isfinite(exact.mttf) ? 1000 * exact.mttf : 1e6 * largestTimerMean(read.model);
+    for (const double t : times) horizon = std::max(horizon, 1000 * t);
+    if (!(horizon > 0)) horizon = 1;
+    const FirstPassages passages = simulateFirstPassages(read, horizon, request);
+    const SimulatedReliability simulated = summariseFailures(passages, times);
+    std::vector<double> bound(times.size(), 0.0);
+    if (!approximated.fits().empty() && !times.empty()) {
+        const std::vector<std::vector<double>> draws = drawBounds(read, times, true, request);
+        for (std::size_t k = 0; k < times.size(); ++k)
+            for (const TimerFit& fit : approximated.fits())
+                bound[k] += fit.totalVariation * draws[k][fit.timer];
+    }
+    if (options.json) {
+        std::cout << "{\"mttf\": " << jsonNumber(exact.mttf) << ", \"never_fails\": " << jsonNumber(exact.neverFails)
+                  << ", \"times\": " << jsonArray(times) << ", \"failure\": " << jsonArray(exact.failure)
+                  << ", \"approximation\": " << fitsJson(pieces, approximated.fits())
+                  << ", \"approximation_bound\": {\"failure\": " << jsonArray(bound) << ", \"mttf\": null}"
+                  << ", \"simulation\": " << simulationJson(request, passages, simulated) << "}\n";
+        return 0;
+    }
+    std::printf("%10s  %17s  %17s  %17s  %17s  %17s\n", "t", "F(t) approximated", "bound", "F(t) simulated", "95% low",
+                "95% high");
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        const Estimate& f = simulated.failure[k];
+        std::printf("%10s  %17s  %17s  %17s  %17s  %17s\n", shortText(times[k]).c_str(), tableNumber(exact.failure[k]).c_str(),
+                    tableNumber(bound[k]).c_str(), tableNumber(f.value).c_str(), tableNumber(f.lower).c_str(),
+                    tableNumber(f.upper).c_str());
+    }
+    if (std::isfinite(exact.mttf))
+        std::printf("Mean time to failure of the approximated model: %s\n", tableNumber(exact.mttf).c_str());
+    else
+        std::printf("Mean time to failure of the approximated model: infinite (it never fails with probability %s)\n",
+                    tableNumber(exact.neverFails).c_str());
+    if (simulated.mttf)
+        std::printf("Mean time to failure, simulated: %s (95%% interval %s to %s)\n", tableNumber(simulated.mttf->value).c_str(),
+                    tableNumber(simulated.mttf->lower).c_str(), tableNumber(simulated.mttf->upper).c_str());
+    std::printf("%s", fitLines(approximated.fits()).c_str());
+    std::printf("Bound: |F(t) - F(t) approximated| <= the sum over the fitted timers of their total variation times "
+                "their expected draws by t (upper 95%% limits from the simulated runs)\n");
+    std::printf("Simulated runs: %lld (philox stream, seed %u)\n", static_cast<long long>(request.runs), request.seed);
+    std::fflush(stdout);
+    return 0;
+}
+
 int runReliability(const ReliabilityOptions& options) {
     try {
+        if (const std::string misuse = options.sim.misuse(); !misuse.empty()) {
+            std::cerr << misuse << '\n';
+            return ExitUsage;
+        }
+        if (const std::optional<unsigned> pieces = options.sim.approximation())
+            return runApproximatedReliability(options, *pieces);
         if (const std::optional<measures::SimulationRequest> request = options.sim.request())
             return runSimulatedReliability(options, *request);
         std::optional<std::string> from;
