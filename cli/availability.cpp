@@ -199,8 +199,82 @@ int runSimulatedAvailability(const AvailabilityOptions& options, const measures:
     return 0;
 }
 
+// --approximate: the exact values of the model with fitted timer laws, the fits' distances, the
+// bound on A(t) from the draws of the fitted timers, and a simulation of the model itself.
+int runApproximatedAvailability(const AvailabilityOptions& options, unsigned pieces) {
+    using namespace measures;
+    const ReadModel read = readModelFile(options.model);
+    const ApproximatedFile approximated(read.model, pieces);
+    Results r;
+    if (options.timesOption->count() > 0)
+        r.times = parseTimes(options.times);
+    else
+        r.times = defaultTimesOf(approximated.path(), AvailabilityLowestFraction).value_or(FallbackTimes);
+    computeExact(approximated.path(), r);
+    const SimulationRequest request = options.sim.checkRequest();
+    const double scale = largestTimerMean(read.model);
+    const SimulatedAvailability simulated =
+        simulateAvailability(read, r.times, scale > 0 ? 1000 * scale : 1000, request);
+    std::vector<double> bound(r.times.size(), 0.0);
+    if (!approximated.fits().empty()) {
+        const std::vector<std::vector<double>> draws = drawBounds(read, r.times, false, request);
+        for (std::size_t k = 0; k < r.times.size(); ++k)
+            for (const TimerFit& fit : approximated.fits()) bound[k] += fit.totalVariation * draws[k][fit.timer];
+    }
+    if (options.json) {
+        std::string states = "{";
+        const std::vector<std::string> keys = keysOf(r.names);
+        for (std::size_t s = 0; s < keys.size(); ++s)
+            states += (s ? ", " : "") + jsonString(keys[s]) + ": " + jsonArray(r.states[s]);
+        states += "}";
+        std::vector<double> values;
+        std::string intervals = "[";
+        for (std::size_t k = 0; k < simulated.availability.size(); ++k) {
+            values.push_back(simulated.availability[k].value);
+            intervals += (k ? ", " : "") + intervalJson(simulated.availability[k]);
+        }
+        intervals += "]";
+        std::cout << "{\"times\": " << jsonArray(r.times) << ", \"availability\": " << jsonArray(r.availability)
+                  << ", \"states\": " << states << ", \"steady_availability\": " << jsonNumber(r.steadyAvailability)
+                  << ", \"approximation\": " << fitsJson(pieces, approximated.fits())
+                  << ", \"approximation_bound\": {\"availability\": " << jsonArray(bound)
+                  << ", \"steady_availability\": null}"
+                  << ", \"simulation\": {\"runs\": " << request.runs << ", \"seed\": " << request.seed
+                  << ", \"horizon\": " << jsonNumber(simulated.horizon) << ", \"availability\": " << jsonArray(values)
+                  << ", \"availability_interval\": " << intervals
+                  << ", \"steady_availability\": " << jsonNumber(simulated.steady.value)
+                  << ", \"steady_availability_interval\": " << intervalJson(simulated.steady) << "}}\n";
+        return 0;
+    }
+    std::printf("%10s  %17s  %17s  %17s  %17s  %17s\n", "t", "A(t) approximated", "bound", "A(t) simulated", "95% low",
+                "95% high");
+    const auto row = [](const std::string& label, double exact, const std::string& bound, const Estimate& e) {
+        std::printf("%10s  %17s  %17s  %17s  %17s  %17s\n", label.c_str(), tableNumber(exact).c_str(), bound.c_str(),
+                    tableNumber(e.value).c_str(), tableNumber(e.lower).c_str(), tableNumber(e.upper).c_str());
+    };
+    for (std::size_t k = 0; k < r.times.size(); ++k)
+        row(shortText(r.times[k]), r.availability[k], tableNumber(bound[k]), simulated.availability[k]);
+    row("long run", r.steadyAvailability, "-", simulated.steady);
+    std::printf("Long-run availability of the approximated model: %s\n", tableNumber(r.steadyAvailability).c_str());
+    std::printf("Long-run availability, simulated: %s (95%% interval %s to %s; the share of time up until %s)\n",
+                tableNumber(simulated.steady.value).c_str(), tableNumber(simulated.steady.lower).c_str(),
+                tableNumber(simulated.steady.upper).c_str(), shortText(simulated.horizon).c_str());
+    std::printf("%s", fitLines(approximated.fits()).c_str());
+    std::printf("Bound: |A(t) - A(t) approximated| <= the sum over the fitted timers of their total variation times "
+                "their expected draws by t (upper 95%% limits from the simulated runs); none is derived for the long run\n");
+    std::printf("Simulated runs: %lld (philox stream, seed %u)\n", static_cast<long long>(request.runs), request.seed);
+    std::fflush(stdout);
+    return 0;
+}
+
 int runAvailability(const AvailabilityOptions& options) {
     try {
+        if (const std::string misuse = options.sim.misuse(); !misuse.empty()) {
+            std::cerr << misuse << '\n';
+            return ExitUsage;
+        }
+        if (const std::optional<unsigned> pieces = options.sim.approximation())
+            return runApproximatedAvailability(options, *pieces);
         if (const std::optional<measures::SimulationRequest> request = options.sim.request())
             return runSimulatedAvailability(options, *request);
         Results r;

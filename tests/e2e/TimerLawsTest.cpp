@@ -145,9 +145,70 @@ TEST(TimerLaws, AvailabilitySimulationOfAWeibullAgeReplacement) {
     EXPECT_NEAR(sim["availability"][0].get<double>(), 1 - down, 3.3 * std::sqrt(down * (1 - down) / 2000));
 }
 
+TEST(TimerLaws, ApproximatedWeibullAgeReplacementIsExactWithinItsDistance) {
+    // The approximated model's long-run availability against the renewal-reward formula with the
+    // true Weibull life: with G within Kolmogorov distance K of F, E[min(X, T)] = integral of 1 - F
+    // over [0, T] moves by at most T K and F(T) by at most K, and A = E / (E + p + (r - p) F(T))
+    // grows with E and falls with F(T), which bounds A's move.
+    const double T = 500, r = 48, p = 8;
+    const double closedForm = 0.964762711412805;
+    const json out = jsonOf({"availability", laws("weibull-age-replacement.gsms"), "--times", "100,1000",
+                             "--approximate", "20", "--sim", "2000", "--json"});
+    ASSERT_TRUE(out.contains("approximation"));
+    const json& fit = out["approximation"]["timers"][0];
+    EXPECT_EQ(fit["timer"], 0);
+    EXPECT_EQ(fit["law"], "Weibull(2, 1000)");
+    const double k = fit["kolmogorov_distance"].get<double>();
+    EXPECT_GT(k, 0);
+    EXPECT_LT(k, 1e-4);
+    const double e = 1000 * std::sqrt(std::acos(-1.0)) / 2 * std::erf(0.5);  // E[min(X, T)]
+    const double f = 1 - std::exp(-0.25);                                       // F(T)
+    const auto a = [&](double mean, double failed) { return mean / (mean + p + (r - p) * failed); };
+    const double low = a(e - T * k, f + k) - a(e, f), high = a(e + T * k, f - k) - a(e, f);
+    const double approximated = out["steady_availability"].get<double>();
+    EXPECT_NEAR(a(e, f), closedForm, 1e-12);
+    EXPECT_GE(approximated, closedForm + low);
+    EXPECT_LE(approximated, closedForm + high);
+    // The simulation of the model itself agrees with the closed form.
+    const json& sim = out["simulation"];
+    EXPECT_LE(sim["steady_availability_interval"][0].get<double>(), closedForm);
+    EXPECT_GE(sim["steady_availability_interval"][1].get<double>(), closedForm);
+    // A bound at each time, none for the long run.
+    EXPECT_EQ(out["approximation_bound"]["availability"].size(), 2u);
+    EXPECT_GT(out["approximation_bound"]["availability"][0].get<double>(), 0);
+    EXPECT_TRUE(out["approximation_bound"]["steady_availability"].is_null());
+}
+
+TEST(TimerLaws, ApproximatedFailureProbabilityIsWithinItsBound) {
+    // The redundant system with a Weibull repair, which has no exact answer to compare with: the
+    // simulation of the true model must agree with the approximated model's exact F(t) within the
+    // stated bound plus the simulation's own error (3.3 standard errors).
+    const json out = jsonOf({"reliability", laws("redundant-weibull-repair.gsms"), "--times", "1000,8760",
+                             "--approximate", "20", "--sim", "20000", "--json"});
+    ASSERT_TRUE(out.contains("approximation_bound"));
+    EXPECT_TRUE(out["approximation_bound"]["mttf"].is_null());
+    for (std::size_t k = 0; k < 2; ++k) {
+        const double exact = out["failure"][k].get<double>();
+        const double bound = out["approximation_bound"]["failure"][k].get<double>();
+        const double estimate = out["simulation"]["failure"][k].get<double>();
+        EXPECT_GT(bound, 0);
+        EXPECT_LT(bound, 0.01);
+        EXPECT_NEAR(estimate, exact, bound + 3.3 * std::sqrt(exact * (1 - exact) / 20000)) << k;
+    }
+    // A model with no law to fit is solved as it is, with a zero bound.
+    const json exact = jsonOf({"reliability", laws("redundant-erlang-repair.gsms"), "--times", "1000", "--json"});
+    const json same = jsonOf({"reliability", laws("redundant-erlang-repair.gsms"), "--times", "1000", "--approximate",
+                              "5", "--sim", "100", "--json"});
+    EXPECT_EQ(same["failure"], exact["failure"]);
+    EXPECT_EQ(same["approximation_bound"]["failure"][0], 0);
+    EXPECT_TRUE(same["approximation"]["timers"].empty());
+}
+
 TEST(TimerLaws, SimulationOptionsAreChecked) {
     const std::string model = laws("redundant-erlang-repair.gsms");
     EXPECT_EQ(runDrova({"reliability", model, "--seed", "3"}).status, 2);
+    EXPECT_EQ(runDrova({"reliability", model, "--seed", "3"}).lastErrLine(), "--seed: needs --sim or --approximate");
+    EXPECT_EQ(runDrova({"availability", model, "--approximate", "201"}).status, 2);
     EXPECT_EQ(runDrova({"availability", model, "--sim", "0"}).status, 2);
     const DrovaRun from = runDrova({"reliability", model, "--sim", "100", "--from", "RepairA"});
     EXPECT_EQ(from.status, 2);
