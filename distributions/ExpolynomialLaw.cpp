@@ -17,7 +17,7 @@ namespace {
 const std::string X = "x";
 
 Interval supportOf(const Rational& low, const std::optional<Rational>& high) {
-    return Interval(Endpoint{low, low != 0}, Endpoint{high, true});
+    return Interval(Endpoint{low, true}, Endpoint{high, true});
 }
 
 // The integral of the density from low to the variable "y", written in "x".
