@@ -69,7 +69,8 @@ double largestTimerMean(const Gsms& model) {
         double mean = 0;
         if (const auto* exp = dynamic_cast<const Exponential*>(&timer)) mean = 1 / static_cast<double>(exp->rate());
         else if (const auto* deg = dynamic_cast<const Degenerate*>(&timer)) mean = static_cast<double>(deg->delay());
-        else if (const auto* uni = dynamic_cast<const Uniform*>(&timer)) mean = static_cast<double>(uni->upper());
+        else if (const auto* uni = dynamic_cast<const Uniform*>(&timer))
+            mean = (static_cast<double>(uni->lower()) + static_cast<double>(uni->upper())) / 2;
         else if (const auto* law = dynamic_cast<const ExpolynomialLaw*>(&timer)) mean = static_cast<double>(law->mean());
         else if (const auto* sampled = dynamic_cast<const SampledLaw*>(&timer)) mean = sampled->meanValue();
         largest = std::max(largest, mean);
