@@ -71,6 +71,26 @@ SimModel readModel(const std::string& path) {
     return readSimModelJson(in);
 }
 
+// The kinds of timer only a GSMS file gives, which the module (and so the matlab stream) does not
+// draw: the matlab stream refuses them, naming the first such timer; for the philox stream the
+// module checks the structure with an exponential timer in their place (their parameters were
+// checked when the file was read).
+SimModel forTheModule(const SimModel& model, bool philox) {
+    static const char* const Names[] = {"Erl", "HypoExp", "HyperExp", "Expoly", "Weibull", "Gamma", "Normal"};
+    SimModel checked = model;
+    for (std::size_t k = 0; k < checked.Distributions.size(); ++k) {
+        SimDistribution& dist = checked.Distributions[k];
+        if (!isGsmsOnlyType(dist.type)) continue;
+        if (!philox)
+            throw std::invalid_argument("Timer " + std::to_string(k) + " is " +
+                                        Names[static_cast<int>(dist.type) - static_cast<int>(DistType::Erlang)] +
+                                        ", which the matlab stream does not draw (the module draws Deg, Exp, Uni and "
+                                        "Lognormal only); use --stream philox");
+        dist = {DistType::Exp, {1.0}};
+    }
+    return checked;
+}
+
 std::vector<double> simulate(std::int64_t runs, double horizon, const md::Array& gsms) {
     LoadedClassicModule module(LoadedClassicModule::defaultPath("Drovasim"));
     md::ArrayFactory factory;
@@ -169,7 +189,7 @@ int runSim(const SimRequest& request) {
     try {
         const SimModel model = readModel(request.model);
         doing = "passing the model to the simulator";
-        const md::Array gsms = sim::hostValueOf(model);
+        const md::Array gsms = sim::hostValueOf(forTheModule(model, request.philox));
         doing = "simulating";
         std::vector<double> times;
         if (!request.philox) {

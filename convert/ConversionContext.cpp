@@ -67,6 +67,13 @@ ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLengt
       maxTerms_(maxTerms),
       held_(held ? *held : heldBudgetFromEnvironment()),
       expressionOf_(model) {
+    // A law without exact integrals would fail deep inside the walk; say at once which timer it is.
+    for (std::uint64_t timer = 0; timer < model.timerCount(); ++timer)
+        if (!model.timer(timer).hasExactIntegrals())
+            throw std::invalid_argument("Timer " + std::to_string(timer) + " is " + model.timer(timer).toText() +
+                                        ", which has no exact integral: simulate the model (drova reliability or "
+                                        "availability with --sim N) or solve an expolynomial fit of it exactly "
+                                        "(--approximate N)");
     smsIndex_.reserve(model.stateCount());
     for (std::uint64_t state = 0; state < model.stateCount(); ++state) {
         smsIndex_.push_back(smsCount_);

@@ -13,3 +13,16 @@ void requireGrowingArgument(const LinearForm& argument, std::string_view variabl
 }
 
 }  // namespace drova
+
+namespace drova {
+
+bool containsVariable(const Expolynomial& expolynomial, std::string_view variable) {
+    for (const Term& term : expolynomial.terms) {
+        if (findValue(term.exponentials, variable) || findValue(term.powers, variable)) return true;
+        for (const LinearForm& form : term.heavisides)
+            if (findValue(form.variables, variable)) return true;
+    }
+    return false;
+}
+
+}  // namespace drova

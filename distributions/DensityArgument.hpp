@@ -13,3 +13,13 @@ namespace drova {
 void requireGrowingArgument(const LinearForm& argument, std::string_view variable);
 
 }  // namespace drova
+
+#include "algebra/Expolynomial.hpp"
+
+namespace drova {
+
+// Whether any term of the expolynomial has the variable in an exponential, a power or a heaviside
+// factor.
+bool containsVariable(const Expolynomial& expolynomial, std::string_view variable);
+
+}  // namespace drova

@@ -38,6 +38,10 @@ public:
     virtual Expolynomial integrateToInfinity(const LinearForm& argument, std::string_view variable,
                                              const LinearForm& lower, const Expolynomial& factor) const = 0;
 
+    // Whether integrate and integrateToInfinity give exact results; false for the laws without an
+    // expolynomial density, which only the simulation takes.
+    virtual bool hasExactIntegrals() const { return true; }
+
     // True when other is of the same kind with equal parameters.
     virtual bool equals(const Distribution& other) const = 0;
 

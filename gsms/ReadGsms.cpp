@@ -2,6 +2,9 @@
 
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
+#include "distributions/ExpolyDensity.hpp"
+#include "distributions/PhaseTypeLaws.hpp"
+#include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 #include "algebra/MessageText.hpp"
 #include "algebra/Rational.hpp"
@@ -108,6 +111,9 @@ public:
         return list;
     }
 
+    // The rest of the current line as it stands.
+    std::string rawLine(const std::string& item) { return lineItem(item); }
+
     // The rest of the current line read as words taken in pairs, numerator and
     // denominator; a single trailing word is ignored.
     std::vector<Rational> rationalList(const std::string& item) {
@@ -170,17 +176,60 @@ private:
     bool afterLineFeed_ = false;
 };
 
-// The number of parameters of each kind of timer.
-std::optional<std::size_t> parameterCount(std::string_view kind) {
-    if (kind == "Deg" || kind == "Exp") return 1;
-    if (kind == "Uni") return 2;
-    return std::nullopt;
+// The kinds of timer, and how many parameters each takes: exactly `least` when `most` is equal to
+// it, otherwise at least `least`, at most `most` and a multiple of `step`.
+struct TimerKind {
+    std::string_view name;
+    std::size_t least;
+    std::size_t most;
+    std::size_t step;
+    std::string_view what;  // the parameters, for a message about their count
+};
+
+constexpr std::size_t MostParameters = 2000;
+
+constexpr TimerKind TimerKinds[] = {
+    {"Exp", 1, 1, 1, "a rate"},
+    {"Deg", 1, 1, 1, "a delay"},
+    {"Uni", 2, 2, 1, "a lower and an upper bound"},
+    {"Erl", 2, 2, 1, "the number of phases and a rate"},
+    {"HypoExp", 1, MostParameters / 2, 1, "one rate per stage"},
+    {"HyperExp", 2, MostParameters, 2, "a probability and a rate per branch"},
+    {"Weibull", 2, 2, 1, "a shape and a scale"},
+    {"Lognormal", 2, 2, 1, "mu and sigma"},
+    {"Gamma", 2, 2, 1, "a shape and a rate"},
+    {"Normal", 2, 2, 1, "a mean and a standard deviation"},
+};
+
+const TimerKind* timerKind(std::string_view kind) {
+    for (const TimerKind& k : TimerKinds)
+        if (k.name == kind) return &k;
+    return nullptr;
 }
 
 std::unique_ptr<Distribution> makeTimer(const std::string& kind, const std::vector<Rational>& parameters) {
     if (kind == "Deg") return std::make_unique<Degenerate>(parameters[0]);
     if (kind == "Uni") return std::make_unique<Uniform>(parameters[0], parameters[1]);
+    if (kind == "Erl") return std::make_unique<Erlang>(parameters[0], parameters[1]);
+    if (kind == "HypoExp") return std::make_unique<HypoExponential>(parameters);
+    if (kind == "HyperExp") return std::make_unique<HyperExponential>(parameters);
+    if (kind == "Weibull") return std::make_unique<Weibull>(parameters[0], parameters[1]);
+    if (kind == "Lognormal") return std::make_unique<Lognormal>(parameters[0], parameters[1]);
+    if (kind == "Gamma") return std::make_unique<GammaLaw>(parameters[0], parameters[1]);
+    if (kind == "Normal") return std::make_unique<TruncatedNormal>(parameters[0], parameters[1]);
     return std::make_unique<Exponential>(parameters[0]);
+}
+
+std::vector<std::string_view> wordsOf(std::string_view text) {
+    std::vector<std::string_view> words;
+    std::size_t at = 0;
+    while ((at = skipSpaces(text, at)) < text.size()) {
+        std::size_t end = at;
+        while (end < text.size() && !isSpace(text[end])) ++end;
+        words.push_back(text.substr(at, end - at));
+        at = end;
+    }
+    return words;
 }
 
 std::string atLine(std::uint64_t line) { return " at line " + std::to_string(line); }
@@ -204,6 +253,26 @@ void readStates(ItemReader& reader, Gsms& model, GsmsNameLines* lines, std::vect
     }
 }
 
+// An Expoly timer's line: the lower end as a pair, the upper end as a pair or "inf", then the
+// density in double quotes.
+std::unique_ptr<Distribution> readExpoly(ItemReader& reader, std::uint64_t i) {
+    const std::uint64_t line = reader.line();
+    const std::string text = reader.rawLine("the parameters" + ofTimer(i));
+    const std::size_t open = text.find('"');
+    const std::size_t close = open == std::string::npos ? open : text.find('"', open + 1);
+    const std::string form = " must be the lower end (a numerator and a denominator), the upper end (the same, or "
+                             "inf) and the density in double quotes, such as 0 1 inf \"x*exp(-x)\"";
+    if (close == std::string::npos) throwParseError("Expoly timer " + std::to_string(i) + atLine(line) + form);
+    const std::vector<std::string_view> ends = wordsOf(std::string_view(text).substr(0, open));
+    if ((ends.size() != 3 && ends.size() != 4) || (ends.size() == 3 && ends[2] != "inf") ||
+        skipSpaces(text, close + 1) != text.size())
+        throwParseError("Expoly timer " + std::to_string(i) + atLine(line) + form);
+    std::optional<Rational> high;
+    if (ends.size() == 4) high = fromTexts(ends[2], ends[3]);
+    return std::make_unique<ExpolyDensity>(fromTexts(ends[0], ends[1]), high,
+                                           std::string_view(text).substr(open + 1, close - open - 1));
+}
+
 void readTimers(ItemReader& reader, Gsms& model) {
     const std::uint64_t count = reader.count("the number of timers");
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -211,18 +280,29 @@ void readTimers(ItemReader& reader, Gsms& model) {
         const std::uint64_t kindLine = reader.line();
         // The kind is judged before its parameters are read: after a wrong count the reader is
         // out of step, and the line it stands on says more than a parameter that fails to parse.
-        const std::optional<std::size_t> expected = parameterCount(kind);
-        if (!expected)
+        const TimerKind* expected = timerKind(kind);
+        if (!expected && kind != "Expoly")
             throwParseError("the kind" + ofTimer(i) + atLine(kindLine) + " is \"" + messageText(kind, 40) +
-                            "\"; it must be Exp, Deg or Uni");
+                            "\"; it must be Exp, Deg, Uni, Erl, HypoExp, HyperExp, Expoly, Weibull, Lognormal, Gamma "
+                            "or Normal");
         reader.skipAll();
+        if (!expected) {
+            model.addTimer(*readExpoly(reader, i));
+            continue;
+        }
         const std::uint64_t parametersLine = reader.line();
         const std::vector<Rational> parameters = reader.rationalList("the parameters" + ofTimer(i));
-        if (parameters.size() != *expected)
-            throwParseError(kind + " timer " + std::to_string(i) + atLine(parametersLine) + " needs " +
-                            std::to_string(*expected) + (*expected == 1 ? " parameter" : " parameters") +
-                            " (a numerator and a denominator each), but " + std::to_string(parameters.size()) +
-                            (parameters.size() == 1 ? " was" : " were") + " given");
+        const std::size_t given = parameters.size();
+        if (given < expected->least || given > expected->most || given % expected->step != 0) {
+            std::string needs;
+            if (expected->least == expected->most)
+                needs = std::to_string(expected->least) + (expected->least == 1 ? " parameter" : " parameters");
+            else
+                needs = expected->what;
+            throwParseError(kind + " timer " + std::to_string(i) + atLine(parametersLine) + " needs " + needs +
+                            " (a numerator and a denominator each), but " + std::to_string(given) +
+                            (given == 1 ? " was" : " were") + " given");
+        }
         model.addTimer(*makeTimer(kind, parameters));
     }
 }

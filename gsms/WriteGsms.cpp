@@ -2,6 +2,10 @@
 
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
+#include "distributions/ExpolyDensity.hpp"
+#include "distributions/ExpolynomialText.hpp"
+#include "distributions/PhaseTypeLaws.hpp"
+#include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 
 #include <stdexcept>
@@ -12,11 +16,26 @@ namespace {
 
 std::string pair(const Rational& value) { return numeratorOf(value).str() + " " + denominatorOf(value).str(); }
 
+std::string pairs(const std::vector<Rational>& values) {
+    std::string text;
+    for (const Rational& value : values) text += " " + pair(value);
+    return text;
+}
+
 std::string lawLine(const Distribution& law) {
     if (const auto* exponential = dynamic_cast<const Exponential*>(&law)) return "Exp " + pair(exponential->rate());
     if (const auto* degenerate = dynamic_cast<const Degenerate*>(&law)) return "Deg " + pair(degenerate->delay());
     if (const auto* uniform = dynamic_cast<const Uniform*>(&law))
         return "Uni " + pair(uniform->lower()) + " " + pair(uniform->upper());
+    if (const auto* erlang = dynamic_cast<const Erlang*>(&law))
+        return "Erl " + std::to_string(erlang->phases()) + " 1 " + pair(erlang->rate());
+    if (const auto* stages = dynamic_cast<const HypoExponential*>(&law)) return "HypoExp" + pairs(stages->rates());
+    if (const auto* mixture = dynamic_cast<const HyperExponential*>(&law))
+        return "HyperExp" + pairs(mixture->parameters());
+    if (const auto* density = dynamic_cast<const ExpolyDensity*>(&law))
+        return "Expoly " + pair(density->low()) + " " + (density->high() ? pair(*density->high()) : "inf") + " \"" +
+               densityText(density->densityInX()) + "\"";
+    if (const auto* sampled = dynamic_cast<const SampledLaw*>(&law)) return sampled->kind() + pairs(sampled->parameters());
     throw std::invalid_argument("The timer law " + law.toText() + " has no form in a GSMS file");
 }
 

@@ -3,10 +3,15 @@
 #include "algebra/MessageText.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
+#include "distributions/ExpolynomialLaw.hpp"
+#include "distributions/PhaseTypeLaws.hpp"
+#include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -39,11 +44,54 @@ std::vector<std::int64_t> oneBased(const std::vector<std::uint64_t>& indices) {
     return result;
 }
 
+std::vector<double> doublesOf(const std::vector<Rational>& values) {
+    std::vector<double> result;
+    for (const Rational& value : values) result.push_back(nearestDouble(value));
+    return result;
+}
+
 SimDistribution simDistribution(const Distribution& timer) {
     if (const auto* exp = dynamic_cast<const Exponential*>(&timer)) return {DistType::Exp, {nearestDouble(exp->rate())}};
     if (const auto* deg = dynamic_cast<const Degenerate*>(&timer)) return {DistType::Deg, {nearestDouble(deg->delay())}};
-    const auto& uni = dynamic_cast<const Uniform&>(timer);
-    return {DistType::Uni, {nearestDouble(uni.lower()), nearestDouble(uni.upper())}};
+    if (const auto* uni = dynamic_cast<const Uniform*>(&timer))
+        return {DistType::Uni, {nearestDouble(uni->lower()), nearestDouble(uni->upper())}};
+    if (const auto* erlang = dynamic_cast<const Erlang*>(&timer))
+        return {DistType::Erlang, {static_cast<double>(erlang->phases()), nearestDouble(erlang->rate())}};
+    if (const auto* stages = dynamic_cast<const HypoExponential*>(&timer))
+        return {DistType::HypoExp, doublesOf(stages->rates())};
+    if (const auto* mixture = dynamic_cast<const HyperExponential*>(&timer))
+        return {DistType::HyperExp, doublesOf(mixture->parameters())};
+    if (const auto* law = dynamic_cast<const ExpolynomialLaw*>(&timer)) {
+        // Drawn by inverting F: its terms on the support, each c * exp(constant) * x^k * exp(r x).
+        SimDistribution dist{DistType::Expoly,
+                             {nearestDouble(law->low()),
+                              law->high() ? nearestDouble(*law->high()) : std::numeric_limits<double>::infinity()}};
+        for (const Term& term : law->integralFromLow().terms) {
+            const Rational* rate = findValue(term.exponentials, "x");
+            const unsigned* power = findValue(term.powers, "x");
+            dist.parameters.push_back(nearestDouble(term.coefficient) *
+                                      std::exp(static_cast<double>(term.exponentConstant)));
+            dist.parameters.push_back(power ? *power : 0.0);
+            dist.parameters.push_back(rate ? nearestDouble(*rate) : 0.0);
+            double from = -std::numeric_limits<double>::infinity(), to = std::numeric_limits<double>::infinity();
+            for (const LinearForm& form : term.heavisides) {
+                const int* c = findValue(form.variables, "x");
+                if (!c) continue;
+                if (*c > 0) from = std::max(from, -nearestDouble(form.constant));
+                else to = std::min(to, nearestDouble(form.constant));
+            }
+            dist.parameters.push_back(from);
+            dist.parameters.push_back(to);
+        }
+        return dist;
+    }
+    const auto& sampled = dynamic_cast<const SampledLaw&>(timer);
+    const std::string kind = sampled.kind();
+    const DistType type = kind == "Weibull"     ? DistType::Weibull
+                          : kind == "Lognormal" ? DistType::Lognormal
+                          : kind == "Gamma"     ? DistType::Gamma
+                                                : DistType::Normal;
+    return {type, doublesOf(sampled.parameters())};
 }
 
 bool isAscii(const std::string& text) {

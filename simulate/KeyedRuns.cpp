@@ -109,6 +109,71 @@ private:
     std::vector<std::vector<double>> chunks_;
 };
 
+// The time each run spends up, kept per chunk so that they come back in run order.
+class UpTimeJob {
+public:
+    using Result = KeyedUpTimeResult;
+
+    explicit UpTimeJob(double horizon) : horizon_(horizon) {}
+    void prepare(std::int64_t chunks, int /*workers*/) { chunks_.resize(static_cast<std::size_t>(chunks)); }
+    void run(const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+             const detail::RunHost<WorkerHost>& call, SimulationCounts& counts, std::int64_t chunk, int /*worker*/) {
+        chunks_[static_cast<std::size_t>(chunk)].push_back(
+            detail::simulateUpTimeRun(horizon_, gsms, initialState, timers, call, counts));
+    }
+    void collect(Result& result) const {
+        for (const auto& chunk : chunks_) result.upTimes.insert(result.upTimes.end(), chunk.begin(), chunk.end());
+    }
+
+private:
+    const double horizon_;
+    std::vector<std::vector<double>> chunks_;
+};
+
+// The draws of each timer by each time, summed per worker as integers, so that the sums do not
+// depend on which worker ran which run.
+class DrawCountJob {
+public:
+    using Result = KeyedDrawCountResult;
+
+    DrawCountJob(std::span<const double> at, std::size_t timers) : at_(at), timers_(timers) {}
+    void prepare(std::int64_t /*chunks*/, int workers) {
+        const std::size_t size = at_.size() * timers_;
+        sum_.assign(static_cast<std::size_t>(workers), std::vector<std::int64_t>(size));
+        squares_.assign(static_cast<std::size_t>(workers), std::vector<std::int64_t>(size));
+        run_.assign(static_cast<std::size_t>(workers), std::vector<std::int64_t>(size));
+    }
+    void run(const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+             const detail::RunHost<WorkerHost>& call, SimulationCounts& counts, std::int64_t /*chunk*/, int worker) {
+        const auto w = static_cast<std::size_t>(worker);
+        std::vector<std::int64_t>& firstAt = run_[w];
+        std::fill(firstAt.begin(), firstAt.end(), 0);
+        detail::simulateDrawCountRun(at_, gsms, initialState, timers, call, counts, firstAt);
+        for (std::size_t i = 0; i < timers_; ++i) {
+            std::int64_t byThen = 0;
+            for (std::size_t k = 0; k < at_.size(); ++k) {
+                byThen += firstAt[k * timers_ + i];
+                sum_[w][k * timers_ + i] += byThen;
+                squares_[w][k * timers_ + i] += byThen * byThen;
+            }
+        }
+    }
+    void collect(Result& result) const {
+        result.sum.assign(at_.size() * timers_, 0);
+        result.sumOfSquares.assign(at_.size() * timers_, 0);
+        for (std::size_t w = 0; w < sum_.size(); ++w)
+            for (std::size_t j = 0; j < result.sum.size(); ++j) {
+                result.sum[j] += sum_[w][j];
+                result.sumOfSquares[j] += squares_[w][j];
+            }
+    }
+
+private:
+    const std::span<const double> at_;
+    const std::size_t timers_;
+    std::vector<std::vector<std::int64_t>> sum_, squares_, run_;
+};
+
 // The runs in a down state at each time, counted per worker: the sums do not depend on which
 // worker ran which run.
 class OccupancyJob {
@@ -326,6 +391,28 @@ KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const d
         return result;
     }
     OccupancyJob job(at);
+    return runKeyed(runs, job, gsms, options);
+}
+
+KeyedUpTimeResult simulateKeyedUpTime(std::int64_t runs, double horizon, const SimModel& gsms,
+                                      const KeyedRunOptions& options) {
+    KeyedUpTimeResult result;
+    if (checkedNothingToRun(runs, gsms, result)) return result;
+    UpTimeJob job(horizon);
+    return runKeyed(runs, job, gsms, options);
+}
+
+KeyedDrawCountResult simulateKeyedDrawCounts(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
+                                             const KeyedRunOptions& options) {
+    KeyedDrawCountResult result;
+    if (checkedNothingToRun(runs, gsms, result)) {
+        if (!result.failure) {
+            result.sum.assign(at.size() * gsms.Distributions.size(), 0);
+            result.sumOfSquares = result.sum;
+        }
+        return result;
+    }
+    DrawCountJob job(at, gsms.Distributions.size());
     return runKeyed(runs, job, gsms, options);
 }
 

@@ -73,6 +73,16 @@ struct KeyedOccupancyResult : KeyedRunStatus {
     std::vector<std::int64_t> down;  // for each of the times asked for, the runs in a down state then
 };
 
+struct KeyedUpTimeResult : KeyedRunStatus {
+    std::vector<double> upTimes;     // per run, in run order: the time spent up within the horizon
+};
+
+struct KeyedDrawCountResult : KeyedRunStatus {
+    // For each of the times and each timer (index time * timers + timer): the sum over the runs of
+    // the number of draws of the timer made by that time, and the sum of their squares.
+    std::vector<std::int64_t> sum, sumOfSquares;
+};
+
 // Simulates the runs; a failure or an interrupt leaves `times` empty. If the initial state is a
 // down state, every run's time is 0 and nothing is drawn.
 KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const SimModel& gsms,
@@ -84,5 +94,18 @@ KeyedRunsResult simulateKeyedRuns(std::int64_t runs, double analysisTime, const 
 // and in the same order up to its first down state. A failure or an interrupt leaves `down` empty.
 KeyedOccupancyResult simulateKeyedOccupancy(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
                                             const KeyedRunOptions& options);
+
+// Simulates the runs through down states and out of them up to `horizon` (finite), and records the
+// time each spent in states that are not down states: the estimate of the long-run availability
+// is their mean over the horizon. A failure or an interrupt leaves `upTimes` empty.
+KeyedUpTimeResult simulateKeyedUpTime(std::int64_t runs, double horizon, const SimModel& gsms,
+                                      const KeyedRunOptions& options);
+
+// Simulates the runs up to the last of the times `at` (ascending and finite) and counts the draws of
+// each timer made by each time: the expected numbers of draws that bound how far a model with
+// replaced timer laws can be from the original. Sums of integers, the same for any threads. A
+// failure or an interrupt leaves the sums empty.
+KeyedDrawCountResult simulateKeyedDrawCounts(std::int64_t runs, std::span<const double> at, const SimModel& gsms,
+                                             const KeyedRunOptions& options);
 
 }  // namespace drova

@@ -11,9 +11,29 @@
 
 namespace drova {
 
-// Kind of a timer's distribution, held as its integer value. Any value other
-// than Deg, Exp and Uni is sampled as Lognormal.
-enum class DistType : std::int32_t { Deg = 1, Exp = 2, Uni = 3, Lognormal = 4 };
+// Kind of a timer's distribution, held as its integer value. The first four are the members of
+// the MATLAB enumeration, the only ones the module takes; the others come from GSMS files and are
+// drawn by the runs on keyed substreams only (numbered from 101, apart from the values a record
+// may hold by mistake). Any value not listed is sampled as Lognormal.
+enum class DistType : std::int32_t {
+    Deg = 1,
+    Exp = 2,
+    Uni = 3,
+    Lognormal = 4,
+    Erlang = 101,    // [k, rate]
+    HypoExp = 102,   // [r1, r2, ...]
+    HyperExp = 103,  // [p1, r1, p2, r2, ...]
+    Expoly = 104,    // [low, high (inf: none), then per term of F(x) - F(low) = sum c x^k exp(r x): c, k, r and
+                   //  the bounds a, b of x within which the term counts]
+    Weibull = 105,   // [shape, scale]
+    Gamma = 106,     // [shape, rate]
+    Normal = 107,    // [mean, sd], truncated at 0
+};
+
+// The kinds beyond the enumeration's four.
+inline bool isGsmsOnlyType(DistType type) {
+    return static_cast<std::int32_t>(type) >= 101 && static_cast<std::int32_t>(type) <= 107;
+}
 
 // The members of DistType by name, in the order of their values: the one table of the names
 // that hosts, documents and the MATLAB enumeration use.

@@ -165,4 +165,82 @@ void simulateOccupancyRun(std::span<const double> at, const SimModel& gsms, std:
     }
 }
 
+// One run from the initial state through down states and out of them up to `horizon`; returns the
+// time it spent in states that are not down states within [0, horizon]. A run that finds no enabled
+// transition stays where it is.
+template <class Services>
+double simulateUpTimeRun(double horizon, const SimModel& gsms, std::int64_t initialState, std::span<double> timers,
+                         const RunHost<Services>& call, SimulationCounts& done) {
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    const auto stateCount = static_cast<std::int64_t>(gsms.States.size());
+    double time = 0.0, up = 0.0;
+    std::int64_t current = initialState;
+    std::fill(timers.begin(), timers.end(), NaN);
+    startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, call);
+    done.timersSampled += static_cast<std::int64_t>(gsms.Initial.InitialTimers.size());
+    for (;;) {
+        checkedIndex(call.services, current, 1, stateCount, "gsms.States");
+        const bool isUp = !gsms.States[current - 1].DownState;
+        const MinimumTimerChoice step =
+            selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, call);
+        if (!step.minTrans || time + step.minTimer >= horizon) return up + (isUp ? horizon - time : 0.0);
+        if (isUp) up += step.minTimer;
+        time += step.minTimer;
+        const SimDestination& destination = chooseDestination(gsms.Transitions[*step.minTrans - 1], call);
+        current = checkedIndex(call.services, destination.Target, 1, stateCount, "gsms.States");
+        ++done.transitionsTaken;
+        for (double& timer : timers) {
+            const double left = timer - step.minTimer;
+            timer = left <= 0.0 ? NaN : left;
+        }
+        startTimers(timers, destination.New, gsms.Distributions, call);
+        done.timersSampled += static_cast<std::int64_t>(destination.New.size());
+        call.poll();
+    }
+}
+
+// One run from the initial state up to the last of the times `at` (ascending), counting the draws
+// of each timer: `firstAt[k * timers + i]` gains one for each draw of timer i made at a time in
+// (at[k - 1], at[k]] (from 0 for k = 0); later draws are not counted. A run that finds no enabled
+// transition draws nothing more.
+template <class Services>
+void simulateDrawCountRun(std::span<const double> at, const SimModel& gsms, std::int64_t initialState,
+                          std::span<double> timers, const RunHost<Services>& call, SimulationCounts& done,
+                          std::span<std::int64_t> firstAt) {
+    constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
+    const auto stateCount = static_cast<std::int64_t>(gsms.States.size());
+    const std::size_t timerCount = timers.size();
+    const auto count = [&](double time, std::span<const std::int64_t> list) {
+        const auto k = static_cast<std::size_t>(std::lower_bound(at.begin(), at.end(), time) - at.begin());
+        if (k == at.size()) return;
+        for (const std::int64_t entry : list)
+            if (entry >= 1 && static_cast<std::size_t>(entry) <= timerCount) ++firstAt[k * timerCount + static_cast<std::size_t>(entry - 1)];
+    };
+    double time = 0.0;
+    std::int64_t current = initialState;
+    std::fill(timers.begin(), timers.end(), NaN);
+    startTimers(timers, gsms.Initial.InitialTimers, gsms.Distributions, call);
+    count(0.0, gsms.Initial.InitialTimers);
+    done.timersSampled += static_cast<std::int64_t>(gsms.Initial.InitialTimers.size());
+    for (;;) {
+        checkedIndex(call.services, current, 1, stateCount, "gsms.States");
+        const MinimumTimerChoice step =
+            selectMinimum(gsms.States[current - 1].Transitions, timers, gsms.Transitions, call);
+        if (!step.minTrans) return;
+        time += step.minTimer;
+        if (at.empty() || time > at.back()) return;
+        const SimDestination& destination = chooseDestination(gsms.Transitions[*step.minTrans - 1], call);
+        current = checkedIndex(call.services, destination.Target, 1, stateCount, "gsms.States");
+        ++done.transitionsTaken;
+        for (double& timer : timers) {
+            const double left = timer - step.minTimer;
+            timer = left <= 0.0 ? NaN : left;
+        }
+        startTimers(timers, destination.New, gsms.Distributions, call);
+        count(time, destination.New);
+        done.timersSampled += static_cast<std::int64_t>(destination.New.size());
+        call.poll();
+    }
+}
+
 }  // namespace drova::detail

@@ -3,6 +3,9 @@
 #include "algebra/MessageText.hpp"
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
+#include "distributions/ExpolyDensity.hpp"
+#include "distributions/PhaseTypeLaws.hpp"
+#include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 
 // The TOML reader is used header-only, so that the modules that read nets need no library of it
@@ -157,7 +160,22 @@ struct Law {
 
 Law lawAt(const toml::node& node, const std::string& key, const Names& names) {
     const std::string text = stringAt(node, key);
-    static const std::vector<std::string> Kinds = {"Exp", "Deg", "Uni", "Imm"};
+    static const std::vector<std::string> Kinds = {"Exp",     "Deg",   "Uni",       "Imm",   "Erl",   "HypoExp",
+                                                   "HyperExp", "Expoly", "Weibull", "Lognormal", "Gamma", "Normal"};
+    // The laws' forms and their parameter counts (-1: one or more, -2: pairs).
+    static const std::map<std::string, std::pair<std::string, int>> Forms = {
+        {"Exp", {"Exp(rate)", 1}},
+        {"Deg", {"Deg(delay)", 1}},
+        {"Uni", {"Uni(low, high)", 2}},
+        {"Imm", {"Imm", 0}},
+        {"Erl", {"Erl(k, rate)", 2}},
+        {"HypoExp", {"HypoExp(r1, r2, ...)", -1}},
+        {"HyperExp", {"HyperExp(p1, r1, p2, r2, ...)", -2}},
+        {"Expoly", {"Expoly(low, high or inf, \"density in x\")", 3}},
+        {"Weibull", {"Weibull(shape, scale)", 2}},
+        {"Lognormal", {"Lognormal(mu, sigma)", 2}},
+        {"Gamma", {"Gamma(shape, rate)", 2}},
+        {"Normal", {"Normal(mean, sd)", 2}}};
     const std::size_t first = text.find_first_not_of(" \t");
     const std::size_t open = text.find('(');
     const std::size_t nameEnd = std::min(open, text.find_last_not_of(" \t") + 1);
@@ -168,10 +186,16 @@ Law lawAt(const toml::node& node, const std::string& key, const Names& names) {
     if (std::find(Kinds.begin(), Kinds.end(), kind) == Kinds.end()) {
         std::string message = "unknown distribution \"" + messageText(kind) + "\"";
         const std::string near = closestName(kind, Kinds);
-        message += near.empty() ? "; write Exp(rate), Deg(delay), Uni(low, high) or Imm" : " (did you mean \"" + near + "\"?)";
+        message += near.empty() ? "; write Exp(rate), Deg(delay), Uni(low, high), Imm, Erl(k, rate), HypoExp(r1, ...), "
+                                  "HyperExp(p1, r1, ...), Expoly(low, high, \"density\"), Weibull(shape, scale), "
+                                  "Lognormal(mu, sigma), Gamma(shape, rate) or Normal(mean, sd)"
+                                : " (did you mean \"" + near + "\"?)";
         wrong(message, first == std::string::npos ? 0 : first);
     }
     std::vector<Rational> values;
+    bool unbounded = false;      // Expoly's upper end is inf
+    std::string density;         // Expoly's density text
+    std::size_t given = 0;
     if (open != std::string::npos) {
         const std::size_t close = text.rfind(')');
         if (close == std::string::npos || close < open) wrong("expected \")\" at the end", text.size());
@@ -180,6 +204,20 @@ Law lawAt(const toml::node& node, const std::string& key, const Names& names) {
         const std::string inside = text.substr(open + 1, close - open - 1);
         if (inside.find_first_not_of(" \t") != std::string::npos) {
             for (const auto& [argument, offset] : arguments(inside, open + 1)) {
+                ++given;
+                const std::size_t start = argument.find_first_not_of(" \t");
+                const std::size_t end = argument.find_last_not_of(" \t");
+                const std::string trimmed = start == std::string::npos ? "" : argument.substr(start, end - start + 1);
+                if (kind == "Expoly" && given == 2 && trimmed == "inf") {
+                    unbounded = true;
+                    continue;
+                }
+                if (kind == "Expoly" && given == 3) {
+                    if (trimmed.size() < 2 || trimmed.front() != '"' || trimmed.back() != '"')
+                        wrong("expected the density in double quotes", offset + (start == std::string::npos ? 0 : start));
+                    density = trimmed.substr(1, trimmed.size() - 2);
+                    continue;
+                }
                 try {
                     values.push_back(evaluateNumber(argument, names));
                 } catch (const ExpressionError& e) {
@@ -190,19 +228,35 @@ Law lawAt(const toml::node& node, const std::string& key, const Names& names) {
     } else if (nameEnd != text.size()) {
         wrong("unexpected text after \"" + kind + "\"", nameEnd);
     }
-    const std::size_t wanted = kind == "Uni" ? 2 : kind == "Imm" ? 0 : 1;
-    if (values.size() != wanted) {
-        static const std::map<std::string, std::string> Forms = {
-            {"Exp", "Exp(rate)"}, {"Deg", "Deg(delay)"}, {"Uni", "Uni(low, high)"}, {"Imm", "Imm"}};
-        wrong(kind + " takes " + std::to_string(wanted) + (wanted == 1 ? " parameter" : " parameters") + ": " +
-                  Forms.at(kind),
+    const auto& [form, wanted] = Forms.at(kind);
+    const bool countFits = wanted >= 0 ? given == static_cast<std::size_t>(wanted)
+                                       : given >= 1 && (wanted == -1 || given % 2 == 0);
+    if (!countFits)
+        wrong(kind + " takes " +
+                  (wanted >= 0 ? std::to_string(wanted) + (wanted == 1 ? " parameter" : " parameters")
+                               : std::string(wanted == -1 ? "one or more rates" : "pairs of a probability and a rate")) +
+                  ": " + form,
               first);
-    }
     Law law;
     try {
         if (kind == "Exp") law.distribution = std::make_shared<Exponential>(values[0]), law.exponential = true;
         if (kind == "Deg") law.distribution = std::make_shared<Degenerate>(values[0]);
         if (kind == "Uni") law.distribution = std::make_shared<Uniform>(values[0], values[1]);
+        if (kind == "Erl") law.distribution = std::make_shared<Erlang>(values[0], values[1]);
+        if (kind == "HypoExp") law.distribution = std::make_shared<HypoExponential>(values);
+        if (kind == "HyperExp") law.distribution = std::make_shared<HyperExponential>(values);
+        if (kind == "Weibull") law.distribution = std::make_shared<Weibull>(values[0], values[1]);
+        if (kind == "Lognormal") law.distribution = std::make_shared<Lognormal>(values[0], values[1]);
+        if (kind == "Gamma") law.distribution = std::make_shared<GammaLaw>(values[0], values[1]);
+        if (kind == "Normal") law.distribution = std::make_shared<TruncatedNormal>(values[0], values[1]);
+        if (kind == "Expoly") {
+            if (values.size() != (unbounded ? 1u : 2u)) wrong("expected the upper end, a number or inf", first);
+            std::optional<Rational> high;
+            if (!unbounded) high = values[1];
+            law.distribution = std::make_shared<ExpolyDensity>(values[0], high, density);
+        }
+    } catch (const NetReadError&) {
+        throw;
     } catch (const std::invalid_argument& e) {
         fail(key, node.source(), e.what());
     }

@@ -32,7 +32,8 @@ const FailingFile FailingFiles[] = {
     {"no-states.gsms", "State 0 does not exist"},
     {"active-timer-out-of-range.gsms", "Active timer 5 of state 0 does not exist"},
     // Timers
-    {"timer-kind-unknown.gsms", "Error during parsing of GSMS file: the kind of timer 0 at line 11 is \"Gamma\"; it must be Exp, Deg or Uni"},
+    {"timer-kind-unknown.gsms", "Error during parsing of GSMS file: the kind of timer 0 at line 11 is \"Pareto\"; it must be Exp, Deg, Uni, Erl, HypoExp, "
+     "HyperExp, Expoly, Weibull, Lognormal, Gamma or Normal"},
     {"timer-parameter-count.gsms", "Error during parsing of GSMS file: Uni timer 0 at line 12 needs 2 parameters (a numerator and "
                                    "a denominator each), but 1 was given"},
     {"exp-rate-zero.gsms", "The rate must be positive"},
@@ -63,7 +64,8 @@ const FailingFile FailingFiles[] = {
     {"number-with-nul.gsms", "Could not parse the string \"10\\x000\" as a valid rational number."},
     // Counts beyond what the file holds fail where the reader falls out of step, and say where
     {"timer-count-beyond-file.gsms",
-     "Error during parsing of GSMS file: the kind of timer 2 at line 14 is \"2\"; it must be Exp, Deg or Uni"},
+     "Error during parsing of GSMS file: the kind of timer 2 at line 14 is \"2\"; it must be Exp, Deg, Uni, Erl, HypoExp, HyperExp, "
+     "Expoly, Weibull, Lognormal, Gamma or Normal"},
     {"destination-count-beyond-file.gsms",
      "Error during parsing of GSMS file: the probability of destination 1 of transition 0 at line 19 must be one "
      "value (a numerator and a denominator), but 0 were given"},
