@@ -17,6 +17,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <stdexcept>
 
 namespace drova {
@@ -34,10 +36,36 @@ inline constexpr std::uint64_t ProducedTermsPerLimitTerm = 10;
 // The budget in force on this thread (DefaultTermLimit when no scope sets one).
 std::size_t termLimit();
 
+// What a walk over the paths of a model may hold and take, in place of a count of produced terms:
+// a walk whose paths are many but short holds little at any time, and must not be refused for the
+// terms it has produced and let go. `maxHeldBytes`: the memory the computation holds beyond what
+// was held when it started (what the allocator has handed out and not taken back: every live
+// term with its numbers and factors); `maxSeconds`: 0 for no time limit.
+struct HeldBudget {
+    std::uint64_t maxHeldBytes = 0;
+    double maxSeconds = 0;
+};
+
+// The budget of a walk: DROVA_MAX_MEMORY (bytes, or with the suffix K, M or G) and DROVA_MAX_TIME
+// (seconds) from the environment, where the drova command and a MATLAB session (setenv) set them;
+// without DROVA_MAX_MEMORY, a quarter of the machine's physical memory, or of the address space
+// the process may take (ulimit -v) when that is less. std::invalid_argument for a value that is not
+// a size or a time.
+HeldBudget heldBudgetFromEnvironment();
+
+// The memory the process holds now, as the allocator counts it.
+std::uint64_t heldBytes();
+
+// "512M", "2G", "64K" or a number of bytes; none for any other text (or more than 15 digits).
+std::optional<std::uint64_t> parseMemorySize(const std::string& text);
+
 class TermLimitScope {
 public:
     // At most `limit` terms in one expression and `limit` * ProducedTermsPerLimitTerm produced.
     explicit TermLimitScope(std::size_t limit);
+    // At most `limit` terms in one expression, and what `held` allows (checked every few thousand
+    // produced terms); the produced terms are not limited.
+    TermLimitScope(std::size_t limit, const HeldBudget& held);
     ~TermLimitScope();
     TermLimitScope(const TermLimitScope&) = delete;
     TermLimitScope& operator=(const TermLimitScope&) = delete;
@@ -46,6 +74,7 @@ private:
     std::size_t previousLimit_;
     std::uint64_t previousProduced_;
     std::uint64_t previousProducedLimit_;
+    void* previousHeld_;
 };
 
 // An expression grew past the budget, or the computation produced more terms than it allows.
@@ -53,12 +82,21 @@ private:
 // so in their own message.
 class TermLimitExceeded : public std::length_error {
 public:
+    enum class Kind { Expression, Produced, Memory, Time };
     TermLimitExceeded(std::size_t limit, bool produced);
+    // A held budget ran out: "The computation held more than 512 MB (the memory limit)".
+    TermLimitExceeded(Kind kind, const std::string& message);
     std::size_t limit() const { return limit_; }
+    Kind kind() const { return kind_; }
 
 private:
-    std::size_t limit_;
+    std::size_t limit_ = 0;
+    Kind kind_ = Kind::Expression;
 };
+
+// Past the produced terms' limit: throws TermLimitExceeded, or, under a held budget, which sets
+// the limit as its next point of checking, checks the memory and the time and sets the next point.
+void producedLimitReached();
 
 namespace term_budget {
 extern thread_local std::size_t limit;
@@ -75,7 +113,7 @@ inline void requireWithinTermLimit(std::size_t terms) {
 // computation has produced too many.
 inline void countProducedTerm(std::uint64_t weight = 1) {
     term_budget::produced += weight;
-    if (term_budget::produced > term_budget::producedLimit) throw TermLimitExceeded(term_budget::limit, true);
+    if (term_budget::produced > term_budget::producedLimit) producedLimitReached();
 }
 
 // What a term costs to produce, in terms of a short one, given the 64-bit words of its

@@ -23,7 +23,10 @@ std::vector<double> parseTimes(const std::string& text) {
     std::size_t start = 0;
     while (true) {
         const std::size_t end = std::min(text.find(',', start), text.size());
-        const std::string item = text.substr(start, end - start);
+        // Blanks around an item are allowed ("1000, 8760").
+        std::string item = text.substr(start, end - start);
+        const std::size_t from = item.find_first_not_of(" \t");
+        item = from == std::string::npos ? std::string() : item.substr(from, item.find_last_not_of(" \t") - from + 1);
         double value = 0;
         const char* first = item.data();
         const char* last = item.data() + item.size();

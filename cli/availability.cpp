@@ -7,6 +7,7 @@
 // With --sim, N runs of the philox stream of drova sim estimate A(t) and the long-run availability
 // with 95% intervals, beside the exact values or instead of them for laws that have none.
 
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/MeasureSimulation.hpp"
 #include "cli/Measures.hpp"
@@ -301,12 +302,18 @@ RegisteredCommand addAvailabilityCommand(CLI::App& app) {
         "Compute the availability A(t), the state probabilities and their long-run values of a GSMS file with "
         "repair (module Drovarel)");
     auto options = std::make_shared<AvailabilityOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml)")->required();
     options->timesOption = sub->add_option(
         "--times", options->times,
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/10^4 to 4 MTTF)");
+    addBudgetOptions(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     options->sim.add(sub);
+    sub->footer("Prints A(t) and the probability of each state at each time, then their long-run values. MODEL is a\n"
+                "GSMS text file or a net (.toml); the JSON form of a model is for drova sim only.\n\n"
+                "Examples:\n"
+                "  drova availability examples/redundant.gsms --times 10,1000\n"
+                "  drova availability examples/maintenance.gsms --json");
     return {sub, [options] { return runAvailability(*options); }};
 }
 

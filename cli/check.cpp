@@ -2,8 +2,8 @@
 
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
-#include "distributions/Degenerate.hpp"
 #include "formats/ModelFile.hpp"
+#include "gsms/ModelWarnings.hpp"
 
 #include <iostream>
 #include <memory>
@@ -34,19 +34,7 @@ void printSummary(const Gsms& model, std::ostream& out) {
 // What the model allows but is most likely a slip, one line each on standard error; the model
 // stays valid.
 void printWarnings(const Gsms& model, std::ostream& err) {
-    for (std::uint64_t i = 0; i < model.transitionCount(); ++i) {
-        const GsmsTransition& transition = model.transition(i);
-        Rational sum = 0;
-        for (const GsmsDestination& destination : transition.destinations) sum += destination.probability;
-        if (sum != 1)
-            err << "Warning: the probabilities of the destinations of transition " << i << " add up to "
-                << toText(sum) << ", not 1\n";
-        if (transition.timers.size() < 2) continue;
-        for (std::uint64_t timer : transition.timers)
-            if (dynamic_cast<const Degenerate*>(&model.timer(timer)) == nullptr)
-                err << "Warning: transition " << i << " has several timers, which only deterministic timers can "
-                    << "fire together, but timer " << timer << " is " << model.timer(timer).toText() << '\n';
-    }
+    for (const std::string& warning : modelWarnings(model)) err << "Warning: " << warning << '\n';
 }
 
 // What the build of a net found, before the summary of its GSMS.

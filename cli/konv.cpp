@@ -6,6 +6,7 @@
 // with --max-terms N in either form: the module's "MaxTerms" option.
 
 #include "algebra/MessageText.hpp"
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
@@ -201,7 +202,7 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     CLI::App* sub = app.add_subcommand(
         "konv", "Compute the expression of one path, or the SMS kernel matrix, of a GSMS file (module Drovakonv)");
     auto options = std::make_shared<KonvOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml); not JSON (for drova sim only)")->required();
     options->pathOption =
         sub->add_option("--path", options->path, "1-based transition numbers of the path, comma-separated");
     options->destinationsOption = sub->add_option(
@@ -212,6 +213,7 @@ RegisteredCommand addKonvCommand(CLI::App& app) {
     options->thresholdOption =
         sub->add_option("--threshold", options->threshold, "paths valued at most this much are cut off");
     sub->add_flag("--collect", options->collect, "collect the cut-off paths in an extra last column");
+    addBudgetOptions(*sub);
     sub->add_option("--max-terms", options->maxTerms,
                     "most terms any expression of the computation may hold (default 500000); the computation may "
                     "produce ten times as many")

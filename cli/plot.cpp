@@ -8,6 +8,7 @@
 //                           [--seed S] [--threads K] [--output FILE.png|FILE.svg] [--keep-data]
 
 #include "cli/Chart.hpp"
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/Gnuplot.hpp"
 #include "cli/Measures.hpp"
@@ -263,7 +264,7 @@ RegisteredCommand addPlotCommand(CLI::App& app) {
         "plot", "Draw the failure probability, the availability or the kernel of a GSMS file, exact and "
                 "against simulation, with gnuplot");
     auto options = std::make_shared<PlotOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml); not JSON (for drova sim only)")->required();
     sub->add_option("--measure", options->measure,
                     "failure (default): F(t); availability: A(t); kernel: the SMS kernel, one small chart per entry")
         ->check(CLI::IsMember({"failure", "availability", "kernel"}));
@@ -289,6 +290,7 @@ RegisteredCommand addPlotCommand(CLI::App& app) {
             "S"));
     sub->add_option("--threads", options->threads, "threads of the simulation (default: all cores)")
         ->check(CLI::Range(1, 4096));
+    addBudgetOptions(*sub);
     sub->add_option("--output", options->output,
                     "the picture, FILE.png or FILE.svg (default: MODEL-MEASURE.png in the current folder)")
         ->check(CLI::Validator(

@@ -7,6 +7,7 @@
 // With --sim, N runs of the philox stream of drova sim estimate F(t) and the mean time to failure
 // with 95% intervals beside the exact values, or instead of them for laws that have none.
 
+#include "cli/Budget.hpp"
 #include "cli/Commands.hpp"
 #include "cli/MeasureSimulation.hpp"
 #include "cli/Measures.hpp"
@@ -273,14 +274,20 @@ RegisteredCommand addReliabilityCommand(CLI::App& app) {
         "Compute the failure probability F(t), the reliability R(t) and the mean time to failure of a GSMS file "
         "(module Drovarel)");
     auto options = std::make_shared<ReliabilityOptions>();
-    sub->add_option("MODEL", options->model, "GSMS text file")->required();
+    sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml)")->required();
     options->timesOption = sub->add_option(
         "--times", options->times,
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF)");
     options->fromOption =
         sub->add_option("--from", options->from, "name of the state to start in (default: the initial state)");
+    addBudgetOptions(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     options->sim.add(sub);
+    sub->footer("Prints F(t) and R(t) at each time, then the mean time to failure. MODEL is a GSMS text file or a net\n"
+                "(.toml); the JSON form of a model is for drova sim only.\n\n"
+                "Examples:\n"
+                "  drova reliability examples/redundant.gsms --times 1000,8760\n"
+                "  drova reliability examples/redundant.gsms --from RepairA --json");
     return {sub, [options] { return runReliability(*options); }};
 }
 

@@ -284,7 +284,7 @@ RegisteredCommand addSimCommand(CLI::App& app) {
     sub->add_option("--csv", options->csv, "Write the times as CSV to FILE (-: standard output)");
     sub->footer("Prints the time at which each run first entered a down state, one per line, or with --summary or\n"
                 "--json the statistics of the runs.\n\n"
-                "Example:\n  drova sim examples/machine.gsms --runs 10 --horizon 1000 --seed 1\n"
+                "Examples:\n  drova sim examples/machine.gsms --runs 10 --horizon 1000 --seed 1\n"
                 "  drova sim examples/redundant.gsms --runs 100000 --horizon inf --stream philox --summary");
     return {sub, [options] {
                 SimRequest request;

@@ -3,13 +3,16 @@
 
 #include "convert/ConversionContext.hpp"
 
+#include "algebra/MessageText.hpp"
 #include "convert/ModelAccess.hpp"
 
 #include <utility>
 #include <boost/multiprecision/cpp_bin_float.hpp>
 
 #include <algorithm>
+#include <cstdio>
 #include <stdexcept>
+#include <unistd.h>
 #include <string>
 
 namespace drova {
@@ -17,6 +20,11 @@ namespace drova {
 TimerNotRunning::TimerNotRunning(std::uint64_t timer, std::uint64_t transition)
     : message_("Timer " + std::to_string(timer) + " is not running where transition " + std::to_string(transition) +
                " needs its age") {}
+
+EndlessCycle::EndlessCycle(std::string cycle)
+    : std::invalid_argument("The walk met a cycle through states outside the SMS that it would follow without end: " +
+                            cycle + "; give a positive time bound and threshold so that long paths are cut off"),
+      cycle_(std::move(cycle)) {}
 
 std::string variableName(std::uint64_t counter) {
     std::string name = "t";
@@ -52,8 +60,13 @@ void requireDeterministicTimers(const Gsms& model, std::uint64_t transition) {
                                         " has several timers, so all its timers must be deterministic");
 }
 
-ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms)
-    : model_(model), maxPathLength_(maxPathLength), maxTerms_(maxTerms), expressionOf_(model) {
+ConversionContext::ConversionContext(const Gsms& model, std::size_t maxPathLength, std::size_t maxTerms,
+                                     std::optional<HeldBudget> held)
+    : model_(model),
+      maxPathLength_(maxPathLength),
+      maxTerms_(maxTerms),
+      held_(held ? *held : heldBudgetFromEnvironment()),
+      expressionOf_(model) {
     // A law without exact integrals would fail deep inside the walk; say at once which timer it is.
     for (std::uint64_t timer = 0; timer < model.timerCount(); ++timer)
         if (!model.timer(timer).hasExactIntegrals())
@@ -89,7 +102,34 @@ void ConversionContext::requireMatrixWithinTermLimit(std::uint64_t size) const {
                                     std::to_string(maxTerms_) + " terms");
 }
 
+void ConversionContext::showProgress() {
+    if (!progressOnTerminal_) return;
+    const auto now = std::chrono::steady_clock::now();
+    if (now - walkStart_ < std::chrono::seconds(1) || now - lastShown_ < std::chrono::milliseconds(250)) return;
+    lastShown_ = now;
+    const std::uint64_t held = heldBytes();
+    const std::uint64_t megabytes = (held > heldAtWalkStart_ ? held - heldAtWalkStart_ : 0) >> 20;
+    std::fprintf(stderr, "\rWalking the paths: %llu walked, %llu MB held   ",
+                 static_cast<unsigned long long>(pathsWalked_), static_cast<unsigned long long>(megabytes));
+    std::fflush(stderr);
+    progressShown_ = true;
+}
+
+void ConversionContext::endProgress() {
+    if (!progressShown_) return;
+    std::fprintf(stderr, "\r%60s\r", "");
+    std::fflush(stderr);
+    progressShown_ = false;
+}
+
 KernelMatrix ConversionContext::computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated) {
+    walkStart_ = lastShown_ = std::chrono::steady_clock::now();
+    progressOnTerminal_ = isatty(STDERR_FILENO) == 1;
+    heldAtWalkStart_ = heldBytes();
+    struct End {
+        ConversionContext& context;
+        ~End() { context.endProgress(); }
+    } end{*this};
     return withinTermLimit([&] { return walkSmsMatrix(timeBound, threshold, collectTruncated); });
 }
 
@@ -107,6 +147,10 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) stops_[state] = model_.isSmsState(state);
     columns_ = smsIndex_;
     sojourn_ = nullptr;
+    // A threshold below 0 cuts nothing, whatever the time bound.
+    rejectCycles_ = timeBound == 0 || threshold < 0;
+    pathStates_.clear();
+    pathAges_.clear();
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
         if (!model_.isSmsState(state)) continue;
         currentRow_ = smsIndex_[state];
@@ -116,6 +160,13 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
 }
 
 RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+    walkStart_ = lastShown_ = std::chrono::steady_clock::now();
+    progressOnTerminal_ = isatty(STDERR_FILENO) == 1;
+    heldAtWalkStart_ = heldBytes();
+    struct End {
+        ConversionContext& context;
+        ~End() { context.endProgress(); }
+    } end{*this};
     return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
 }
 
@@ -137,6 +188,9 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
         process.states.push_back(state);
     }
     const std::size_t size = process.states.size();
+    rejectCycles_ = true;  // nothing is cut off
+    pathStates_.clear();
+    pathAges_.clear();
     requireMatrixWithinTermLimit(size);
     requireMatrixWithinTermLimit(std::max<std::uint64_t>(size, model_.stateCount()));
     matrix_.assign(size, std::vector<Expolynomial>(size));
@@ -181,7 +235,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
                                         " steps was met; give a positive time bound and threshold so that long "
                                         "paths are cut off");
         expression = expressionOf_(path);
-        ++pathsWalked_;
+        if ((++pathsWalked_ & 63) == 0) showProgress();
         if (stops_[state]) {
             addTo(columns_[state], expression);
             return;
@@ -195,6 +249,16 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
             }
         }
     }
+    if (rejectCycles_) rejectEndlessCycle(state, path);
+    pathStates_.push_back(state);
+    pathAges_.push_back(&ages);
+    struct Unwind {
+        ConversionContext& context;
+        ~Unwind() {
+            context.pathStates_.pop_back();
+            context.pathAges_.pop_back();
+        }
+    } unwind{*this};
     const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
     rejectPossibleTies(state, path, ages, enabled);
     if (sojourn_) addSojourn(state, path, expression, enabled);
@@ -325,6 +389,66 @@ void ConversionContext::rejectPossibleTies(std::uint64_t state, Path& path, cons
                                     " fire at the same instant; simultaneous deterministic firings need one "
                                     "transition with several timers");
     }
+}
+
+// A cycle is told from a detour that the walk finishes once the path has gone round it twice (the
+// state is expanded a third time): the second round, which started where the first ended, is
+// then judged. A round can be taken again and again, each time with a positive probability,
+// unless both
+//  - every round takes at least some fixed time: a timer whose delay is at least some positive
+//    time (deterministic and positive, or uniform with a positive lower bound) is restarted and
+//    fires within the round; and
+//  - a timer whose delay is bounded (deterministic or uniform) runs through the whole round, being
+//    neither restarted nor fired there, and a transition of each state of the round could fire on
+//    it: once it expires the path leaves the round.
+// Anything else repeats without end: the walk is refused at once rather than left to run into its
+// limits.
+bool ConversionContext::repeatsWithoutEnd(const Path& path, std::size_t from) const {
+    std::vector<bool> restarted(model_.timerCount()), fired(model_.timerCount());
+    for (std::size_t i = from; i < path.size(); ++i) {
+        const GsmsTransition& transition = model_.transition(path[i].transition);
+        for (std::uint64_t timer : transition.timers) fired[timer] = true;
+        for (std::uint64_t timer : destinationOf(transition, path[i]).restartedTimers) restarted[timer] = true;
+    }
+    const auto lowerBound = [&](std::uint64_t timer) {
+        const Endpoint& lower = model_.timer(timer).support().lower();
+        return lower.value ? *lower.value : Rational(0);
+    };
+    bool takesTime = false;
+    for (std::uint64_t timer = 0; timer < model_.timerCount(); ++timer)
+        takesTime = takesTime || (restarted[timer] && fired[timer] && lowerBound(timer) > 0);
+    if (!takesTime) return true;
+    const TimerAges& ages = *pathAges_.at(from);
+    for (std::uint64_t timer = 0; timer < model_.timerCount(); ++timer) {
+        if (restarted[timer] || fired[timer] || !ages.at(timer)) continue;
+        if (!model_.timer(timer).support().upper().value) continue;  // unbounded: may never expire
+        bool endsTheRound = true;
+        for (std::size_t i = from; i < path.size() && endsTheRound; ++i) {
+            const std::vector<std::uint64_t>& outgoing = model_.outgoingOf(pathStates_[i]);
+            endsTheRound = std::any_of(outgoing.begin(), outgoing.end(), [&](std::uint64_t t) {
+                const std::vector<std::uint64_t>& timers = model_.transition(t).timers;
+                return std::find(timers.begin(), timers.end(), timer) != timers.end();
+            });
+        }
+        if (endsTheRound) return false;
+    }
+    return true;
+}
+
+void ConversionContext::rejectEndlessCycle(std::uint64_t state, const Path& path) const {
+    std::vector<std::size_t> visits;
+    for (std::size_t i = 0; i < pathStates_.size(); ++i)
+        if (pathStates_[i] == state) visits.push_back(i);
+    if (visits.size() < 2) return;
+    const std::size_t from = visits.back();
+    if (!repeatsWithoutEnd(path, from)) return;
+    std::string cycle;
+    for (std::size_t i = from; i <= pathStates_.size(); ++i) {
+        const std::uint64_t s = i < pathStates_.size() ? pathStates_[i] : state;
+        cycle += (cycle.empty() ? "" : " -> ") + std::string("state ") + std::to_string(s) + " (" +
+                 messageText(model_.state(s).name, 40) + ")";
+    }
+    throw EndlessCycle(cycle);
 }
 
 void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,

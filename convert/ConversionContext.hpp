@@ -18,6 +18,7 @@
 #include "convert/PathExpression.hpp"
 #include "gsms/Gsms.hpp"
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -50,6 +51,31 @@ struct RenewalProcess {
     std::vector<std::vector<Expolynomial>> sojourn;
 };
 
+// The walk met a cycle through states outside the SMS that nothing ends: without a time bound
+// it would follow the cycle without end. `cycle()` names its states, such as
+// "state 1 (D1) -> state 2 (D2) -> state 1 (D1)"; the message says what the walk met.
+class EndlessCycle : public std::invalid_argument {
+public:
+    explicit EndlessCycle(std::string cycle);
+    const std::string& cycle() const { return cycle_; }
+
+private:
+    std::string cycle_;
+};
+
+// The walk ran out of its budget (algebra/TermLimit.hpp): `limit()` says which, such as "The
+// computation held more than 512 MB of memory (the memory limit)"; the message adds what the user
+// of drova konv can change.
+class WalkLimitExceeded : public std::invalid_argument {
+public:
+    WalkLimitExceeded(const std::string& limit, const std::string& advice)
+        : std::invalid_argument(limit + advice), limit_(limit) {}
+    const std::string& limit() const { return limit_; }
+
+private:
+    std::string limit_;
+};
+
 class ConversionContext {
 public:
     // The walk fails rather than follow a path with more steps than this: the recursion stays
@@ -57,9 +83,11 @@ public:
     static constexpr std::size_t DefaultMaxPathLength = 1000;
 
     // Numbers the states of the SMS in index order. No expression of the computation may hold
-    // more than `maxTerms` terms, and the kernel no more entries.
+    // more than `maxTerms` terms, and the kernel no more entries; the computation may hold the
+    // memory and take the time of `held` (by default that of heldBudgetFromEnvironment).
     explicit ConversionContext(const Gsms& model, std::size_t maxPathLength = DefaultMaxPathLength,
-                               std::size_t maxTerms = DefaultTermLimit);
+                               std::size_t maxTerms = DefaultTermLimit,
+                               std::optional<HeldBudget> held = std::nullopt);
     ConversionContext(const ConversionContext&) = delete;
     ConversionContext& operator=(const ConversionContext&) = delete;
 
@@ -98,6 +126,12 @@ public:
 
 private:
     void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    // Fails with EndlessCycle when `state`, about to be expanded at the end of `path`, closes a
+    // cycle of the path that the walk would follow without end.
+    void rejectEndlessCycle(std::uint64_t state, const Path& path) const;
+    // Whether the steps path[from], ..., path[end - 1], which leave pathStates_[from] and come
+    // back to it, can be taken again and again without end (see the definition).
+    bool repeatsWithoutEnd(const Path& path, std::size_t from) const;
     // Runs `compute` with the term budget, and says what to do when an expression outgrows it.
     template <typename Compute>
     auto withinTermLimit(Compute compute);
@@ -123,6 +157,16 @@ private:
     const Gsms& model_;
     const std::size_t maxPathLength_;
     const std::size_t maxTerms_;
+    const HeldBudget held_;
+    // While standard error is a terminal and a walk has taken more than a second: the paths
+    // walked and the memory held, on a line that is erased when the walk ends.
+    void showProgress();
+    std::chrono::steady_clock::time_point walkStart_;
+    std::chrono::steady_clock::time_point lastShown_;
+    bool progressShown_ = false;
+    bool progressOnTerminal_ = false;
+    std::uint64_t heldAtWalkStart_ = 0;
+    void endProgress();
     std::vector<std::uint64_t> smsIndex_;
     std::uint64_t smsCount_ = 0;
 
@@ -139,19 +183,26 @@ private:
     std::vector<bool> stops_;
     std::vector<std::uint64_t> columns_;
     std::vector<std::vector<Expolynomial>>* sojourn_ = nullptr;  // filled only by computeRenewalProcess
+    // The states expanded along the current path (the start first) and their timer ages, for
+    // recognising a cycle that nothing ends; only when no time bound can cut the walk off.
+    std::vector<std::uint64_t> pathStates_;
+    std::vector<const TimerAges*> pathAges_;
+    bool rejectCycles_ = false;
 
     PathExpression expressionOf_;  // the expression of every path the walk meets
 };
 
 template <typename Compute>
 auto ConversionContext::withinTermLimit(Compute compute) {
-    const TermLimitScope budget(maxTerms_);
+    const TermLimitScope budget(maxTerms_, held_);
     try {
         return compute();
     } catch (const TermLimitExceeded& e) {
-        throw std::invalid_argument(std::string(e.what()) +
-                                    "; give a positive time bound and threshold so that long paths are cut off, "
-                                    "a shorter path, or a higher term limit");
+        const char* limit = e.kind() == TermLimitExceeded::Kind::Memory ? "memory limit"
+                            : e.kind() == TermLimitExceeded::Kind::Time ? "time limit"
+                                                                        : "term limit";
+        throw WalkLimitExceeded(e.what(), std::string("; give a positive time bound and threshold so that long paths "
+                                                      "are cut off, a shorter path, or a higher ") + limit);
     }
 }
 

@@ -7,6 +7,7 @@
 #include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
 #include "algebra/MessageText.hpp"
+#include "algebra/Rational.hpp"
 
 #include <charconv>
 #include <optional>
@@ -233,7 +234,8 @@ std::vector<std::string_view> wordsOf(std::string_view text) {
 
 std::string atLine(std::uint64_t line) { return " at line " + std::to_string(line); }
 
-void readStates(ItemReader& reader, Gsms& model, GsmsNameLines* lines) {
+// Per state, the line of its ages on entry, for the messages about them once the timers are known.
+void readStates(ItemReader& reader, Gsms& model, GsmsNameLines* lines, std::vector<std::uint64_t>& ageLines) {
     // No room is reserved from the count: a file may claim far more states than it holds.
     const std::uint64_t count = reader.count("the number of states");
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -242,6 +244,7 @@ void readStates(ItemReader& reader, Gsms& model, GsmsNameLines* lines) {
         const bool flag = reader.boolean("the flag" + ofState(i));
         reader.skipToLine();
         std::vector<std::uint64_t> activeTimers = reader.indexList("the active timers" + ofState(i));
+        ageLines.push_back(reader.line());
         std::vector<std::optional<Rational>> delays;
         // A negative age means the timer's age on entry is unknown.
         for (Rational& value : reader.rationalList("the delays" + ofState(i)))
@@ -313,6 +316,32 @@ void checkActiveTimers(const Gsms& model) {
                 throw std::invalid_argument("Active timer " + std::to_string(timer) + ofState(i) + " does not exist");
 }
 
+// A timer cannot be running at an age its delay cannot reach: a uniform timer has fired by its
+// upper bound, a deterministic one at its delay (which it may just have reached: it fires at once).
+// Such an age would make the timer fire at the instant of entry with certainty, next to whatever
+// else fires then, and the kernel would count that instant twice.
+void checkAgesWithinSupport(const Gsms& model, const std::vector<std::uint64_t>& ageLines) {
+    for (std::uint64_t i = 0; i < model.stateCount(); ++i) {
+        const GsmsState& state = model.state(i);
+        for (std::size_t k = 0; k < state.activeTimers.size(); ++k) {
+            if (!state.delays[k]) continue;
+            const Rational& age = *state.delays[k];
+            const Distribution& timer = model.timer(state.activeTimers[k]);
+            std::string reach;
+            if (const auto* uniform = dynamic_cast<const Uniform*>(&timer); uniform && age >= uniform->upper())
+                reach = "a uniform timer has fired by its upper bound " + toText(uniform->upper());
+            else if (const std::optional<Rational> delay = timer.fixedDelay(); delay && age > *delay)
+                reach = "a deterministic timer fires at its delay " + toText(*delay);
+            if (reach.empty()) continue;
+            throw std::invalid_argument("The age " + toText(age) + " of timer " + std::to_string(state.activeTimers[k]) +
+                                        " (" + timer.toText() + ") on entering state " + std::to_string(i) + " (" +
+                                        messageText(state.name, 40) + ") at line " + std::to_string(ageLines.at(i)) +
+                                        " cannot be: " + reach +
+                                        "; give an age the timer can have while it runs, or -1 1 if it is unknown");
+        }
+    }
+}
+
 void readTransitions(ItemReader& reader, Gsms& model) {
     const std::uint64_t count = reader.count("the number of transitions");
     for (std::uint64_t i = 0; i < count; ++i) {
@@ -344,10 +373,12 @@ Gsms readGsms(std::istream& in, GsmsNameLines* lines) {
     Gsms model;
     model.setName(reader.word("the model name"));
     if (lines) *lines = {reader.line(), {}};
-    readStates(reader, model, lines);
+    std::vector<std::uint64_t> ageLines;
+    readStates(reader, model, lines, ageLines);
     model.setInitialState(reader.count("the initial state"));
     readTimers(reader, model);
     checkActiveTimers(model);
+    checkAgesWithinSupport(model, ageLines);
     readTransitions(reader, model);
     model.orderOutgoing();
     return model;

@@ -3,7 +3,10 @@
 #include "host/data/ArrayData.hpp"
 #include "host/Sym.hpp"
 
+#include <iostream>
+#include <mutex>
 #include <optional>
+#include <set>
 
 namespace matlab::engine {
 
@@ -62,6 +65,28 @@ Arrays error(std::size_t, const Arrays& args) {
     raise(std::move(*identifier), std::move(*message));
 }
 
+// warning(msg), warning(id, msg) or warning(id, "%s", msg): "Warning: msg" on standard error, as
+// MATLAB shows it in the command window. A message already shown in this process is not shown
+// again: a command that calls a module several times on one model warns once.
+Arrays warning(std::size_t, const Arrays& args) {
+    requireArgumentCount(args, 1, 3);
+    std::vector<std::string> texts;
+    for (const Array& arg : args) {
+        std::optional<std::string> text = textOf(arg);
+        if (!text) raise("MATLAB:warning:InvalidInput", "The warning message and identifier must be character vectors or string scalars.");
+        texts.push_back(std::move(*text));
+    }
+    std::string message = texts.back();
+    if (texts.size() == 3 && texts[1] != "%s")
+        raise("MATLAB:warning:InvalidInput", "Only the format \"%s\" is supported with a warning's arguments.");
+    if (message.empty()) return {};
+    static std::mutex guard;
+    static std::set<std::string> shown;
+    const std::lock_guard<std::mutex> lock(guard);
+    if (shown.insert(message).second) std::cerr << "Warning: " << message << std::endl;
+    return {};
+}
+
 const data::detail::Elements<Rational>& symbolicArgument(const char* function, const Arrays& args) {
     requireArgumentCount(args, 1, 1);
     if (args[0].getType() != ArrayType::SYM)
@@ -113,6 +138,7 @@ Arrays string(std::size_t, const Arrays& args) {
 MATLABEngine::MATLABEngine() {
     define("isa", isa);
     define("error", error);
+    define("warning", warning);
     define("numden", numden);
     define("string", string);
 }

@@ -101,11 +101,20 @@ private:
         return false;
     }
 
+    // Numbers of a model are small; one that grows past this many 64-bit words (some 10000
+    // digits in numerator and denominator) is a mistake, and refusing it keeps the work bounded.
+    static constexpr std::size_t MaxWords = 1040;
+    Rational bounded(Rational value, std::size_t offset) const {
+        if (wordsOf(value) > MaxWords) throw ExpressionError("the number grows beyond 10000 digits", offset);
+        return value;
+    }
+
     Rational sum() {
         Rational value = product();
         while (true) {
-            if (accept("+")) value += product();
-            else if (accept("-")) value -= product();
+            const std::size_t offset = peek().offset;
+            if (accept("+")) value = bounded(value + product(), offset);
+            else if (accept("-")) value = bounded(value - product(), offset);
             else return value;
         }
     }
@@ -113,14 +122,16 @@ private:
     Rational product() {
         Rational value = unary();
         while (true) {
-            if (accept("*")) {
-                value *= unary();
+            if (peek().kind == Kind::Operator && peek().text == "*") {
+                const std::size_t offset = peek().offset;
+                ++at_;
+                value = bounded(value * unary(), offset);
             } else if (peek().kind == Kind::Operator && peek().text == "/") {
                 const std::size_t offset = peek().offset;
                 ++at_;
                 const Rational divisor = unary();
                 if (divisor == 0) throw ExpressionError("division by zero", offset);
-                value /= divisor;
+                value = bounded(value / divisor, offset);
             } else {
                 return value;
             }
@@ -140,7 +151,7 @@ private:
                 ++at_;
                 std::optional<Rational> value = parseDecimal(token.text);
                 if (!value) throw ExpressionError("\"" + messageText(token.text) + "\" is not a number", token.offset);
-                return *value;
+                return bounded(*value, token.offset);
             }
             case Kind::Name: {
                 ++at_;
@@ -416,10 +427,10 @@ private:
                         throw ExpressionError("conditions count tokens in integers: \"" + messageText(token.text) +
                                                   "\" is not one",
                                               token.offset);
-                    if (value > (std::numeric_limits<std::int32_t>::max() - 9) / 10)
+                    value = value * 10 + (c - '0');
+                    if (value > std::numeric_limits<std::int32_t>::max())
                         throw ExpressionError("the number \"" + messageText(token.text) + "\" is too large",
                                               token.offset);
-                    value = value * 10 + (c - '0');
                 }
                 node->op = Node::Op::Constant;
                 node->value = value;

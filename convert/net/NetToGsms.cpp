@@ -6,8 +6,10 @@
 
 #include <algorithm>
 #include <deque>
+#include <iterator>
 #include <limits>
 #include <map>
+#include <unordered_map>
 
 namespace drova::net {
 
@@ -39,10 +41,12 @@ bool sameOutcomes(std::vector<Outcome> a, std::vector<Outcome> b) {
     return true;
 }
 
-// One state of the GSMS under construction, and its transitions once it has been expanded.
+// One state of the GSMS under construction: its marking and the timers carried into it.
 struct StateRecord {
     std::uint32_t marking = 0;
     TransitionSet carried;
+    // The enabled timed transitions with their timers, in transition order.
+    std::vector<std::pair<std::uint32_t, std::uint64_t>> active;
 };
 
 struct PendingTransition {
@@ -55,11 +59,11 @@ class Builder {
 public:
     Builder(const PetriNet& net, std::uint64_t maxStates)
         : net_(net), maxStates_(maxStates), tangible_(net.places.size()), vanishing_(net.places.size()),
-          maxSeen_(net.initialMarking) {
+          maxSeen_(net.initialMarking), timerOf_(net.transitions.size()) {
         for (std::uint32_t t = 0; t < net.transitions.size(); ++t) {
             const NetTransition& transition = net.transitions[t];
             if (transition.immediate()) continue;
-            timerOf_[{t, 1}] = timers_.size();
+            timerOf_[t][1] = timers_.size();  // degree 1: the law itself
             timers_.push_back(transition.law->clone());
         }
     }
@@ -147,89 +151,129 @@ private:
 
     // --- Zero-time resolution: immediate transitions, then the deterministic transitions still
     // due at this instant, until a tangible marking is reached.
+    //
+    // A settling records which non-exponential timed transitions it disturbs: those enabled where
+    // a step starts that the step fires or disables. A transition enabled before the whole firing
+    // and never disturbed keeps its timer; one disabled on the way is disturbed at the step that
+    // disables it, so recording only these is enough. What a settling from a vanishing marking
+    // gives does not depend on how that marking was reached, so it is computed once per marking
+    // and due list: the orders in which independent immediate transitions fire then cost no more
+    // than the markings they pass.
 
-    struct Walk {
-        const std::vector<bool>* enabledBefore = nullptr;  // the timed transitions enabled at the firing's source
-        std::vector<Outcome>* outcomes = nullptr;
-        std::vector<Marking> vanishingPath;                 // for finding a cycle of immediate transitions
-        TransitionSet firedPath;
+    struct Settled {
+        std::uint32_t marking = 0;  // tangible
+        TransitionSet disturbed;
+        Rational probability;
     };
+    using Settling = std::vector<Settled>;
 
-    void touchDisabled(const Marking& m, std::vector<bool>& touched) const {
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t)
-            if (!touched[t] && !net_.transitions[t].immediate() && !enabled(t, m)) touched[t] = true;
-    }
-
-    void resolve(const Marking& m, std::vector<bool> touched, TransitionSet due, const Rational& probability, Walk& walk) {
-        // A due transition that has been disabled meanwhile does not fire.
-        due.erase(std::remove_if(due.begin(), due.end(), [&](std::uint32_t t) { return touched[t]; }), due.end());
-        const TransitionSet immediates = enabledImmediates(m);
-        if (!immediates.empty()) {
-            if (vanishing_.insert(m).second) requireWithinLimit();
-            for (std::size_t i = 0; i < walk.vanishingPath.size(); ++i) {
-                if (walk.vanishingPath[i] != m) continue;
-                TransitionSet cycle(walk.firedPath.begin() + static_cast<std::ptrdiff_t>(i), walk.firedPath.end());
-                std::sort(cycle.begin(), cycle.end());
-                cycle.erase(std::unique(cycle.begin(), cycle.end()), cycle.end());
-                throw std::invalid_argument("The immediate transitions " + transitionList(cycle) +
-                                            " fire in a cycle from the marking " + markingName(net_, m) +
-                                            ", which never reaches a marking where time passes");
-            }
-            std::int64_t top = std::numeric_limits<std::int64_t>::min();
-            for (std::uint32_t t : immediates) top = std::max(top, net_.transitions[t].priority);
-            Rational total = 0;
-            for (std::uint32_t t : immediates)
-                if (net_.transitions[t].priority == top) total += net_.transitions[t].weight;
-            walk.vanishingPath.push_back(m);
-            for (std::uint32_t t : immediates) {
-                if (net_.transitions[t].priority != top) continue;
-                const Marking next = fire(t, m);
-                std::vector<bool> nextTouched = touched;
-                touchDisabled(next, nextTouched);
-                walk.firedPath.push_back(t);
-                resolve(next, std::move(nextTouched), due, probability * net_.transitions[t].weight / total, walk);
-                walk.firedPath.pop_back();
-            }
-            walk.vanishingPath.pop_back();
-            return;
-        }
-        if (!due.empty()) {
-            const std::uint32_t t = due.front();
-            due.erase(due.begin());
-            const Marking next = fire(t, m);
-            touched[t] = true;
-            touchDisabled(next, touched);
-            resolve(next, std::move(touched), std::move(due), probability, walk);
-            return;
-        }
-        const auto [index, added] = tangible_.insert(m);
-        if (added) {
-            requireWithinLimit();
-            variants_.emplace_back();
-        }
-        TransitionSet carried;
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) {
-            const NetTransition& transition = net_.transitions[t];
-            if (transition.immediate() || transition.exponential || touched[t] || !(*walk.enabledBefore)[t]) continue;
-            if (enabled(t, m)) carried.push_back(t);
-        }
-        for (Outcome& outcome : *walk.outcomes)
-            if (outcome.marking == index && outcome.carried == carried) {
-                outcome.probability += probability;
+    static void addSettled(Settling& into, std::uint32_t marking, TransitionSet disturbed, const Rational& probability) {
+        for (Settled& s : into)
+            if (s.marking == marking && s.disturbed == disturbed) {
+                s.probability += probability;
                 return;
             }
-        walk.outcomes->push_back({index, std::move(carried), probability});
+        into.push_back({marking, std::move(disturbed), probability});
     }
 
-    // The outcomes of firing the timed transitions `firing` (in this order) from tangible marking m.
-    std::vector<Outcome> outcomesOf(const Marking& m, const TransitionSet& firing) {
-        std::vector<bool> before(net_.transitions.size());
-        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) before[t] = !net_.transitions[t].immediate() && enabled(t, m);
+    static TransitionSet unite(const TransitionSet& a, const TransitionSet& b) {
+        TransitionSet result;
+        std::set_union(a.begin(), a.end(), b.begin(), b.end(), std::back_inserter(result));
+        return result;
+    }
+
+    // The memory-keeping transitions enabled in `before` that `fired` fires or that `after` disables.
+    TransitionSet disturbedBy(std::uint32_t fired, const Marking& before, const Marking& after) const {
+        TransitionSet result;
+        for (std::uint32_t t = 0; t < net_.transitions.size(); ++t) {
+            const NetTransition& transition = net_.transitions[t];
+            if (transition.immediate() || transition.exponential || !enabled(t, before)) continue;
+            if (t == fired || !enabled(t, after)) result.push_back(t);
+        }
+        return result;
+    }
+
+    static TransitionSet without(TransitionSet due, const TransitionSet& disturbed) {
+        due.erase(std::remove_if(due.begin(), due.end(),
+                                 [&](std::uint32_t t) { return std::binary_search(disturbed.begin(), disturbed.end(), t); }),
+                  due.end());
+        return due;
+    }
+
+    // Fires `t` in m, then settles the result; the due transitions it disturbs no longer fire.
+    Settling settleAfter(std::uint32_t t, const Marking& m, const TransitionSet& due) {
+        const Marking next = fire(t, m);
+        const TransitionSet disturbed = disturbedBy(t, m, next);
+        Settling result;
+        for (Settled& s : settle(next, without(due, disturbed)))
+            addSettled(result, s.marking, unite(disturbed, s.disturbed), s.probability);
+        return result;
+    }
+
+    Settling settle(const Marking& m, const TransitionSet& due) {
+        const TransitionSet immediates = enabledImmediates(m);
+        if (immediates.empty()) {
+            if (!due.empty()) return settleAfter(due.front(), m, TransitionSet(due.begin() + 1, due.end()));
+            const auto [index, added] = tangible_.insert(m);
+            if (added) {
+                requireWithinLimit();
+                variants_.emplace_back();
+            }
+            return {{index, {}, RationalOne}};
+        }
+        const auto [vanishing, added] = vanishing_.insert(m);
+        if (added) requireWithinLimit();
+        const auto [entry, fresh] = settled_.try_emplace({vanishing, due});
+        if (!fresh) {
+            if (!entry->second) throw std::invalid_argument(cycleMessage(vanishing, m));
+            return *entry->second;
+        }
+        std::int64_t top = std::numeric_limits<std::int64_t>::min();
+        for (std::uint32_t t : immediates) top = std::max(top, net_.transitions[t].priority);
+        Rational total = 0;
+        for (std::uint32_t t : immediates)
+            if (net_.transitions[t].priority == top) total += net_.transitions[t].weight;
+        Settling result;
+        for (std::uint32_t t : immediates) {
+            if (net_.transitions[t].priority != top) continue;
+            const Rational share = net_.transitions[t].weight / total;
+            settlingPath_.emplace_back(vanishing, t);
+            for (Settled& s : settleAfter(t, m, due)) addSettled(result, s.marking, std::move(s.disturbed), s.probability * share);
+            settlingPath_.pop_back();
+        }
+        // The entry may have moved while the settling added others.
+        return *(settled_[{vanishing, due}] = std::move(result));
+    }
+
+    std::string cycleMessage(std::uint32_t vanishing, const Marking& m) const {
+        TransitionSet cycle;
+        bool inCycle = false;
+        for (const auto& [at, fired] : settlingPath_) {
+            inCycle = inCycle || at == vanishing;
+            if (inCycle) cycle.push_back(fired);
+        }
+        std::sort(cycle.begin(), cycle.end());
+        cycle.erase(std::unique(cycle.begin(), cycle.end()), cycle.end());
+        return "The immediate transitions " + transitionList(cycle) + " fire in a cycle from the marking " +
+               markingName(net_, m) + ", which never reaches a marking where time passes";
+    }
+
+    // The outcomes of firing the timed transitions `firing` (in this order) from tangible marking m;
+    // with `fromStart`, m is the initial marking, where no timer runs yet.
+    std::vector<Outcome> outcomesOf(const Marking& m, const TransitionSet& firing, bool fromStart = false) {
+        // The results kept for later firings hold at most this many entries between two firings.
+        if (settled_.size() > 100000) settled_.clear();
         std::vector<Outcome> outcomes;
-        Walk walk;
-        walk.enabledBefore = &before;
-        walk.outcomes = &outcomes;
-        resolve(m, std::vector<bool>(net_.transitions.size()), firing, RationalOne, walk);
+        for (Settled& s : settle(m, firing)) {
+            TransitionSet carried;
+            const Marking reached = fromStart ? Marking() : tangible_.at(s.marking);
+            for (std::uint32_t t = 0; t < net_.transitions.size() && !fromStart; ++t) {
+                const NetTransition& transition = net_.transitions[t];
+                if (transition.immediate() || transition.exponential || !enabled(t, m) || !enabled(t, reached)) continue;
+                if (!std::binary_search(s.disturbed.begin(), s.disturbed.end(), t)) carried.push_back(t);
+            }
+            outcomes.push_back({s.marking, std::move(carried), s.probability});
+        }
         return outcomes;
     }
 
@@ -239,7 +283,7 @@ private:
         for (const auto& [key, state] : variants_[marking])
             if (key == carried) return state;
         const std::uint64_t state = states_.size();
-        states_.push_back({marking, carried});
+        states_.push_back({marking, carried, activeTimers(tangible_.at(marking))});
         variants_[marking].emplace_back(carried, state);
         requireWithinLimit();
         queue_.push_back(state);
@@ -247,7 +291,7 @@ private:
     }
 
     std::uint64_t timerOf(std::uint32_t t, std::uint32_t degree) {
-        const auto [it, added] = timerOf_.try_emplace({t, degree}, timers_.size());
+        const auto [it, added] = timerOf_[t].try_emplace(degree, timers_.size());
         if (added) {
             const auto& law = dynamic_cast<const Exponential&>(*net_.transitions[t].law);
             timers_.push_back(std::make_unique<Exponential>(law.rate() * degree));
@@ -268,7 +312,7 @@ private:
             GsmsDestination destination;
             destination.target = stateOf(outcome.marking, outcome.carried);
             destination.probability = outcome.probability;
-            for (const auto& [t, timer] : activeTimers(tangible_.at(outcome.marking)))
+            for (const auto& [t, timer] : states_[destination.target].active)
                 if (!std::binary_search(outcome.carried.begin(), outcome.carried.end(), t))
                     destination.restartedTimers.push_back(timer);
             destinations.push_back(std::move(destination));
@@ -277,13 +321,7 @@ private:
     }
 
     std::uint64_t initialState() {
-        const Marking& m0 = net_.initialMarking;
-        std::vector<bool> before(net_.transitions.size());  // nothing runs before the start: all fresh
-        std::vector<Outcome> outcomes;
-        Walk walk;
-        walk.enabledBefore = &before;
-        walk.outcomes = &outcomes;
-        resolve(m0, std::vector<bool>(net_.transitions.size()), {}, RationalOne, walk);
+        const std::vector<Outcome> outcomes = outcomesOf(net_.initialMarking, {}, true);
         if (outcomes.size() == 1) return stateOf(outcomes.front().marking, {});
         // A vanishing initial marking with several outcomes: a start state left at once.
         startState_ = true;
@@ -341,12 +379,45 @@ private:
     void expand(std::uint64_t state) {
         const StateRecord record = states_[state];
         const Marking m = tangible_.at(record.marking);
+        const auto fresh = [&](std::uint32_t t) {
+            return !std::binary_search(record.carried.begin(), record.carried.end(), t);
+        };
         TransitionSet deterministic;
-        for (const auto& [t, timer] : activeTimers(m)) {
-            pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
+        for (const auto& [t, timer] : record.active)
             if (net_.transitions[t].deterministic()) deterministic.push_back(t);
+        // Fresh deterministic transitions of one delay expire together: they fire only as a group,
+        // never one alone or with part of the group.
+        std::vector<TransitionSet> groups;
+        for (std::uint32_t t : deterministic) {
+            if (!fresh(t)) continue;
+            const Rational delay = *net_.transitions[t].law->fixedDelay();
+            auto group = std::find_if(groups.begin(), groups.end(), [&](const TransitionSet& g) {
+                return *net_.transitions[g.front()].law->fixedDelay() == delay;
+            });
+            if (group == groups.end()) groups.push_back({t});
+            else group->push_back(t);
         }
-        for (const TransitionSet& set : tieSets(deterministic)) {
+        groups.erase(std::remove_if(groups.begin(), groups.end(), [](const TransitionSet& g) { return g.size() < 2; }),
+                     groups.end());
+        const auto inAGroup = [&](std::uint32_t t) {
+            return std::any_of(groups.begin(), groups.end(),
+                               [&](const TransitionSet& g) { return std::binary_search(g.begin(), g.end(), t); });
+        };
+        const auto respectsGroups = [&](const TransitionSet& set) {
+            return std::all_of(groups.begin(), groups.end(), [&](const TransitionSet& g) {
+                const auto shared = std::count_if(set.begin(), set.end(),
+                                                  [&](std::uint32_t t) { return std::binary_search(g.begin(), g.end(), t); });
+                return shared == 0 || static_cast<std::size_t>(shared) == g.size();
+            });
+        };
+        for (const auto& [t, timer] : record.active)
+            if (!inAGroup(t)) pending_.push_back({state, {timer}, destinationsOf(outcomesOf(m, {t}))});
+        std::vector<TransitionSet> ties = tieSets(deterministic);
+        ties.erase(std::remove_if(ties.begin(), ties.end(), [&](const TransitionSet& set) { return !respectsGroups(set); }),
+                   ties.end());
+        for (const TransitionSet& group : groups)
+            if (std::find(ties.begin(), ties.end(), group) == ties.end()) ties.push_back(group);
+        for (const TransitionSet& set : ties) {
             const std::vector<TransitionSet> orders = firingOrders(set);
             const std::vector<Outcome> outcomes = outcomesOf(m, orders.front());
             bool agree = true;
@@ -354,11 +425,7 @@ private:
             if (!agree) {
                 // Certain to fire together: all fresh with one delay. Otherwise the tie may never
                 // happen, and the walk reports it if it does.
-                bool certain = true;
-                for (std::uint32_t t : set)
-                    certain = certain && !std::binary_search(record.carried.begin(), record.carried.end(), t) &&
-                              *net_.transitions[t].law->fixedDelay() == *net_.transitions[set.front()].law->fixedDelay();
-                if (certain)
+                if (std::find(groups.begin(), groups.end(), set) != groups.end())
                     throw std::invalid_argument("The deterministic transitions " + transitionList(set) +
                                                 " fire at the same instant in the marking " + markingName(net_, m) +
                                                 " with the same priority, and the outcome depends on their order: give "
@@ -402,7 +469,7 @@ private:
             } else {
                 const StateRecord& record = states_[s];
                 const Marking m = tangible_.at(record.marking);
-                for (const auto& [t, timer] : activeTimers(m)) {
+                for (const auto& [t, timer] : record.active) {
                     timers.push_back(timer);
                     if (std::binary_search(record.carried.begin(), record.carried.end(), t)) ages.emplace_back();
                     else ages.emplace_back(RationalZero);
@@ -438,11 +505,17 @@ private:
     MarkingStore vanishing_;
     Marking maxSeen_;  // per place, the most tokens seen
     std::vector<std::vector<std::pair<TransitionSet, std::uint64_t>>> variants_;  // per tangible marking
+    // Per vanishing marking and due list, what settling from it gives (none while it is being
+    // computed: met again, the immediate transitions go round a cycle), and the path of
+    // (vanishing marking, transition fired there) being settled.
+    std::map<std::pair<std::uint32_t, TransitionSet>, std::optional<Settling>> settled_;
+    std::vector<std::pair<std::uint32_t, std::uint32_t>> settlingPath_;
     std::vector<StateRecord> states_;
     std::deque<std::uint64_t> queue_;
     std::vector<PendingTransition> pending_;
     std::vector<std::unique_ptr<Distribution>> timers_;
-    std::map<std::pair<std::uint32_t, std::uint32_t>, std::uint64_t> timerOf_;  // (transition, degree) -> timer
+    // Per transition and enabling degree, its timer (an exponential's rate times the degree).
+    std::vector<std::unordered_map<std::uint32_t, std::uint64_t>> timerOf_;
     bool startState_ = false;
     std::uint64_t startTimer_ = 0;
 };

@@ -321,9 +321,66 @@ NetTransition transitionAt(const std::string& name, const toml::node& node, cons
     return transition;
 }
 
+// Characters beyond ASCII may stand only in comments: a net's names and expressions are ASCII,
+// and a model's name crosses into MATLAB as ASCII text. They are refused before the TOML reader
+// sees them, since its test for Unicode whitespace, which it also applies while reading past a
+// malformed value, has no answer for some of them.
+void requireAsciiOutsideComments(std::string_view text) {
+    enum class In { Code, Comment, Basic, Literal, MultiBasic, MultiLiteral } in = In::Code;
+    std::uint64_t line = 1, column = 0;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool ascii = static_cast<unsigned char>(c) < 0x80;
+        if (ascii || (static_cast<unsigned char>(c) & 0xC0) != 0x80) ++column;  // continuation bytes do not count
+        if (!ascii && in != In::Comment)
+            throw NetReadError("The net is not valid TOML at line " + std::to_string(line) + ", column " +
+                               std::to_string(column) + ": a character beyond ASCII, which only a comment may hold");
+        const auto starts = [&](std::string_view what) { return text.substr(i, what.size()) == what; };
+        // A multi-line string may end with one or two quotes of its own before its three.
+        const auto closeQuotes = [&](char quote) {
+            for (int extra = 0; extra < 2 && i + 1 < text.size() && text[i + 1] == quote; ++extra) ++i, ++column;
+        };
+        switch (in) {
+            case In::Code:
+                if (c == '#') in = In::Comment;
+                else if (starts("\"\"\"")) in = In::MultiBasic, i += 2, column += 2;
+                else if (starts("'''")) in = In::MultiLiteral, i += 2, column += 2;
+                else if (c == '"') in = In::Basic;
+                else if (c == '\'') in = In::Literal;
+                break;
+            case In::Comment:
+                if (c == '\n') in = In::Code;
+                break;
+            case In::Basic:
+            case In::MultiBasic:
+                if (c == '\\') {
+                    if (i + 1 < text.size() && text[i + 1] != '\n' && static_cast<unsigned char>(text[i + 1]) < 0x80)
+                        ++i, ++column;  // the escaped character
+                } else if (in == In::Basic && (c == '"' || c == '\n')) {
+                    in = In::Code;
+                } else if (in == In::MultiBasic && starts("\"\"\"")) {
+                    in = In::Code, i += 2, column += 2;
+                    closeQuotes('"');
+                }
+                break;
+            case In::Literal:
+                if (c == '\'' || c == '\n') in = In::Code;
+                break;
+            case In::MultiLiteral:
+                if (starts("'''")) {
+                    in = In::Code, i += 2, column += 2;
+                    closeQuotes('\'');
+                }
+                break;
+        }
+        if (c == '\n') ++line, column = 0;
+    }
+}
+
 }  // namespace
 
 PetriNet readNet(std::string_view text, const std::string& defaultName) {
+    requireAsciiOutsideComments(text);
     toml::table document;
     try {
         document = toml::parse(text);

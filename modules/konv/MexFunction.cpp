@@ -5,6 +5,7 @@
 #include "convert/KernelMatrixText.hpp"
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
+#include "modules/ModelWarnings.hpp"
 #include "modules/TermLimitOption.hpp"
 
 #include <cstdint>
@@ -48,6 +49,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     } catch (const std::bad_alloc&) {
         throw std::runtime_error("Out of memory while reading the GSMS file");
     }
+    warnOfAges(*engine_, model_);
     std::string text;
     try {
         text = path ? pathText(inputs, maxTerms) : matrixText(inputs, maxTerms);

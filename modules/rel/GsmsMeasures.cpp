@@ -1,5 +1,6 @@
 #include "modules/rel/GsmsMeasures.hpp"
 
+#include "algebra/MessageText.hpp"
 #include "convert/ConversionContext.hpp"
 #include "measures/FailureProbability.hpp"
 #include "measures/FirstPassage.hpp"
@@ -36,19 +37,24 @@ constexpr std::size_t MeasuresPathLength = 100;
 RenewalProcess walk(const Gsms& model, bool downStatesAbsorb) {
     try {
         return ConversionContext(model, MeasuresPathLength).computeRenewalProcess(downStatesAbsorb);
+    } catch (const EndlessCycle& e) {
+        throw std::invalid_argument(
+            "The model has a cycle through states outside the SMS, " + e.cycle() +
+            ", that only a time bound would cut off, so its reliability measures cannot be computed exactly; split a "
+            "state of the cycle by how it is entered, so that its timers' ages on entry are known, or write the model "
+            "as a net (.toml), from which drova builds states whose ages are known");
+    } catch (const WalkLimitExceeded& e) {
+        throw std::invalid_argument(e.limit() +
+                                    ": the paths between states of the SMS grow too long or too many for the "
+                                    "reliability measures, which need every path walked to its end");
     } catch (const std::invalid_argument& e) {
         const std::string message = e.what();
         const std::string cutOffAdvice = "; give a positive time bound and threshold so that long paths are cut off";
-        const std::string budgetAdvice = cutOffAdvice + ", a shorter path, or a higher term limit";
         const std::string noTimeBound =
             ": the model has a cycle through states outside the SMS that only a time bound would cut off, so its "
             "reliability measures cannot be computed exactly";
         if (startsWith(message, "A path of more than ") && endsWith(message, cutOffAdvice))
             throw std::invalid_argument(message.substr(0, message.size() - cutOffAdvice.size()) + noTimeBound);
-        if (endsWith(message, budgetAdvice))
-            throw std::invalid_argument(message.substr(0, message.size() - budgetAdvice.size()) +
-                                        ": the paths between states of the SMS grow too long or too many for the "
-                                        "reliability measures, which need every path walked to its end");
         throw;
     }
 }
@@ -61,7 +67,13 @@ std::uint64_t startOf(const Gsms& model, const std::optional<std::string>& from)
     std::vector<std::uint64_t> named;
     for (std::uint64_t s = 0; s < model.stateCount(); ++s)
         if (model.state(s).name == *from) named.push_back(s);
-    if (named.empty()) throw std::invalid_argument("The model has no state named " + quoted(*from));
+    if (named.empty()) {
+        std::vector<std::string> names;
+        for (const GsmsState& state : model.states()) names.push_back(state.name);
+        const std::string closest = closestName(*from, names);
+        throw std::invalid_argument("The model has no state named " + quoted(messageText(*from, 40)) +
+                                    (closest.empty() ? "" : "; did you mean " + quoted(closest) + "?"));
+    }
     if (named.size() > 1)
         throw std::invalid_argument("The model has " + std::to_string(named.size()) + " states named " + quoted(*from) +
                                     " (states " + std::to_string(named[0]) + " and " + std::to_string(named[1]) +

@@ -2,6 +2,7 @@
 
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
+#include "modules/ModelWarnings.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <charconv>
@@ -32,9 +33,10 @@ std::string shortest(double value) {
     return error == std::errc() ? std::string(text, end) : std::string("?");
 }
 
-bool isRowOrEmpty(const Array& input) {
+// A row, a column or an empty array: the times may come as any vector.
+bool isVectorOrEmpty(const Array& input) {
     const ArrayDimensions dims = input.getDimensions();
-    return dims.size() == 2 && (dims[0] <= 1 || dims[1] == 0);
+    return dims.size() == 2 && (dims[0] <= 1 || dims[1] <= 1);
 }
 
 Gsms readModel(const std::string& path) {
@@ -69,6 +71,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
     if (inputs.size() == 4) from = text(inputs[3]);
 
     const Gsms model = readModel(path);
+    warnOfAges(*engine_, model);
     const std::size_t count = times.size();
     auto row = [&](const std::vector<double>& values) {
         return factory_.createArray<double>({1, values.size()}, values);
@@ -119,7 +122,7 @@ void MexFunction::checkInputs(const ArgumentList& inputs, std::size_t outputCoun
     if (outputCount > MostOutputs) raise("Too many outputs: Drovarel gives at most five");
     if (!isText(inputs[0])) raise("First input must be a string scalar or character row");
     if (!isA(inputs[1], "double")) raise("Second input must be a double");
-    if (!isRowOrEmpty(inputs[1])) raise("Second input must have at most one row");
+    if (!isVectorOrEmpty(inputs[1])) raise("Second input must be a vector of times (a row or a column)");
     const TypedArray<double> times(inputs[1]);
     for (std::size_t k = 0; k < times.getNumberOfElements(); ++k) {
         const double t = times[k];

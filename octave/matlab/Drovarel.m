@@ -5,7 +5,7 @@
 %   [A, steady, P, steadyStates, names]        = Drovarel(path, times, "availability", from)
 %   [K, names, timeScale]                       = Drovarel(path, times, "kernel")
 %
-% path names a GSMS file; times is a double row of finite times of at least 0 (each read as the
+% path names a GSMS file or a net (.toml); times is a double vector (row or column) of finite times of at least 0 (each read as the
 % shortest decimal that gives that double, so 0.3 is 3/10); from is the optional name of the
 % starting state (by default the initial state).
 %

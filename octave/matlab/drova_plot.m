@@ -62,7 +62,7 @@ function [h, data] = drova_plot(model, measure, times, runs, gsms)
         plot(times, squeeze(K(i, j, :)), 'Color', [0.75 0.22 0.17], 'LineWidth', 1.5);
         ylim([-0.02 1.05]);
         grid on;
-        title([names{i} ' -> ' names{j}]);
+        title([names{i} ' -> ' names{j}], 'Interpreter', 'none');
       end
     end
     return;
@@ -98,12 +98,17 @@ function [h, data] = drova_plot(model, measure, times, runs, gsms)
   grid on;
   xlabel('t');
   ylabel(quantity);
-  title([name ': ' what]);
-  legend(labels, 'Location', 'southoutside', 'Orientation', 'horizontal');
+  title([name ': ' what], 'Interpreter', 'none');
+  legend(labels, 'Location', 'southoutside', 'Orientation', 'horizontal', 'Interpreter', 'none');
 end
 
 function name = model_name(model)
-  % The first line of a GSMS file is the model's name.
+  % The first line of a GSMS file is the model's name; a net is named by its file.
+  [~, stem, extension] = fileparts(model);
+  if strcmp(extension, '.toml')
+    name = stem;
+    return;
+  end
   file = fopen(model, 'r');
   if file < 0
     error('drova:plot', 'Could not open the file "%s"', model);

@@ -4,6 +4,7 @@
 
 DROVA_PACKAGES=(g++ cmake make libboost-dev libgmp-dev libgtest-dev libgmock-dev libbenchmark-dev
                 nlohmann-json3-dev libcli11-dev libeigen3-dev python3 librandom123-dev
+                libtomlplusplus-dev  # the net files (TOML)
                 libopenmpi-dev openmpi-bin
                 gnuplot-nox  # drova plot draws with it
                 clang libclang-rt-14-dev)  # clang and its libFuzzer runtime: scripts/fuzz

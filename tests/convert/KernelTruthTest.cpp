@@ -153,4 +153,29 @@ TEST(KernelTruth, RandomModelsAgreeWithSimulation) {
               << " with several-timer transitions, " << checked.ties << " refused ties\n";
 }
 
+TEST(KernelTruth, ZeroDelaysAndAgesNearTheBoundAgreeWithSimulation) {
+    // Deg(0) timers fire at the instant they start, beside uniform timers that entered with an age
+    // just below their upper bound: instants that coincide, and residuals that are short. The
+    // walk must count each firing once, or refuse the tie the simulation meets.
+    random_gsms::Extras extras;
+    extras.zeroDelays = true;
+    extras.agesNearTheBound = true;
+    random_gsms::Generator generator(20261210, extras);
+    Checked checked;
+#ifdef __SANITIZE_ADDRESS__
+    const int models = 30;
+#else
+    const int models = 150;
+#endif
+    for (int i = 0; i < models; ++i) {
+        const Model drawn = generator.draw();
+        checkAgainstSimulation(drawn, 5000 + i, 5, checked);
+        if (HasFailure()) break;
+    }
+    EXPECT_GT(checked.ties, models / 50u);
+    EXPECT_GT(checked.rows, static_cast<std::size_t>(models));
+    std::cout << "checked " << checked.models << " models, " << checked.rows << " rows, " << checked.ties
+              << " refused ties\n";
+}
+
 }  // namespace

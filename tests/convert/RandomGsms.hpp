@@ -12,7 +12,8 @@
 //    expires where nothing uses it (what happens to such a timer is left open here);
 //  - the states outside the SMS (an unknown age) lead only to states of the SMS or to
 //    higher-numbered states outside it, so that no path avoids the SMS for ever;
-//  - known ages stay below a deterministic delay and below a uniform's upper bound.
+//  - known ages stay below a deterministic delay and below a uniform's upper bound (with Extras,
+//    a uniform's age may lie just below its bound, and a deterministic delay may be 0).
 // Everything else is left to chance: equal delays (and so ties, possible or not), destination
 // probabilities that lose mass, several destinations, ages on entry, states without transitions.
 
@@ -120,9 +121,19 @@ inline std::string gsmsText(const Model& model, const std::string& name = "rando
     return out.str();
 }
 
+// What a draw may add to the models above; each off by default, so that a seed draws the same
+// models as before.
+struct Extras {
+    // Deterministic timers of delay 0, which fire at the instant they start, next to whatever
+    // else is due then.
+    bool zeroDelays = false;
+    // Known ages of uniform timers just below their upper bound, whose residual is then short.
+    bool agesNearTheBound = false;
+};
+
 class Generator {
 public:
-    explicit Generator(std::uint64_t seed) : random_(seed) {}
+    explicit Generator(std::uint64_t seed, Extras extras = {}) : random_(seed), extras_(extras) {}
 
     Model draw() {
         Model model;
@@ -198,6 +209,7 @@ private:
         } else if (kind == 1) {
             timer.kind = Kind::Deg;
             timer.first = oneOf<Fraction>({{1, 2}, {1, 1}, {3, 2}, {2, 1}, {3, 1}});
+            if (extras_.zeroDelays && chance(0.35)) timer.first = {0, 1};
         } else {
             timer.kind = Kind::Uni;
             timer.first = oneOf<Fraction>({{0, 1}, {1, 2}, {1, 1}});
@@ -211,7 +223,11 @@ private:
         switch (timer.kind) {
             case Kind::Exp: return {1, 1};
             case Kind::Deg: return {timer.first.numerator, timer.first.denominator * 2};  // half the delay
-            case Kind::Uni: return {timer.second.numerator, timer.second.denominator * 2};
+            case Kind::Uni:
+                // Just below the upper bound: the bound less 1/16.
+                if (extras_.agesNearTheBound && chance(0.6))
+                    return {timer.second.numerator * 16 - timer.second.denominator, timer.second.denominator * 16};
+                return {timer.second.numerator, timer.second.denominator * 2};
         }
         return {0, 1};
     }
@@ -280,6 +296,7 @@ private:
     }
 
     std::mt19937_64 random_;
+    Extras extras_;
     std::optional<std::pair<std::uint64_t, std::uint64_t>> twin_;
 };
 

@@ -70,15 +70,23 @@ TEST(SmsMatrix, CollectedPathsKeepTheirMass) {
 }
 
 TEST(SmsMatrix, PathLengthIsLimitedForEveryTimeBound) {
-    // Loop never ends in a state of the SMS and its deterministic paths never vanish.
+    // Loop never ends in a state of the SMS and its deterministic paths never vanish: without a
+    // time bound that cuts them off (none, or a threshold below 0) the cycle is refused at once.
     const Gsms model = konvModel("deterministic-cycle.gsms");
-    const std::string message =
-        "A path of more than 20 steps was met; give a positive time bound and threshold so that long paths are cut "
-        "off";
+    const std::string endless =
+        "The walk met a cycle through states outside the SMS that it would follow without end: state 1 (Loop) -> "
+        "state 1 (Loop); give a positive time bound and threshold so that long paths are cut off";
     EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(model, 20).computeSmsMatrix(0, 0, false); }),
-              message);
+              endless);
     EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(model, 20).computeSmsMatrix(5, -1, false); }),
-              message);
+              endless);
+    // Loop of Deg(1) steps that a Deg(61/2) timer running through it ends after 29 rounds: a cycle
+    // that ends, walked to its end, or stopped by the length of its paths.
+    const Gsms bounded = konvModel("bounded-cycle.gsms");
+    EXPECT_EQ(text(ConversionContext(bounded).computeSmsMatrix(0, 0, false)[0][1]), "1*heaviside(t-61/sym(2))");
+    EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(bounded, 20).computeSmsMatrix(0, 0, false); }),
+              "A path of more than 20 steps was met; give a positive time bound and threshold so that long paths are "
+              "cut off");
     // At t = 5 the paths of six steps or more are worth 0 and are cut.
     const KernelMatrix kernel = ConversionContext(model, 20).computeSmsMatrix(5, 0, true);
     EXPECT_EQ(text(kernel[0][1]), "1*heaviside(t-6)");
@@ -168,15 +176,25 @@ TEST(SmsMatrix, TheComputationKeepsWithinItsBudget) {
     const std::string advice =
         "; give a positive time bound and threshold so that long paths are cut off, a shorter path, or a higher "
         "term limit";
-    // Without a time bound the walk round the loop never ends; its expressions outgrow the budget.
+    // Without a time bound the walk round the loop would never end: it is refused at once.
     EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 1000, 2000).computeSmsMatrix(0, 0, false); }),
-              "The computation produced more than 20000 terms (10 times the limit of 2000 terms)" + advice);
+              "The walk met a cycle through states outside the SMS that it would follow without end: state 1 (Busy) -> "
+              "state 1 (Busy); give a positive time bound and threshold so that long paths are cut off");
     // A long path round the loop, in the path form.
     Path loops{{0, 0}};
     for (int i = 0; i < 12; ++i) loops.push_back({1, 0});
     EXPECT_NE(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 1000, 1000).pathExpression(loops); })
                   .find(advice),
               std::string::npos);
+    // The walk holds what its budget allows, and takes no longer than its time limit when it has one.
+    const std::string held = failure<std::invalid_argument>(
+        [&] { ConversionContext(selfLoop, 1000, DefaultTermLimit, HeldBudget{1 << 20, 0}).pathExpression(loops); });
+    EXPECT_EQ(held, "The computation held more than 1 MB of memory (the memory limit); give a positive time bound and "
+                    "threshold so that long paths are cut off, a shorter path, or a higher memory limit");
+    const std::string slow = failure<std::invalid_argument>(
+        [&] { ConversionContext(selfLoop, 1000, DefaultTermLimit, HeldBudget{std::uint64_t{1} << 40, 1e-3}).pathExpression(loops); });
+    EXPECT_EQ(slow, "The computation took more than 0.001 seconds (the time limit); give a positive time bound and "
+                    "threshold so that long paths are cut off, a shorter path, or a higher time limit");
     // The path form has the walk's length limit.
     EXPECT_EQ(failure<std::invalid_argument>([&] { ConversionContext(selfLoop, 12).pathExpression(loops); }),
               "The path has 13 steps, more than the limit of 12");

@@ -41,6 +41,10 @@ const FailingFile FailingFiles[] = {
     {"uni-bounds-reversed.gsms", "Lower bound endpoint must be lesser or equal to upper bound endpoint"},
     {"uni-lower-negative.gsms", "The lower bound must be non-negative"},
     {"uni-bounds-equal.gsms", "The upper bound must greater than the lower bound"},
+    // Ages on entry that the timer cannot have while it runs
+    {"age-beyond-support-tie.gsms",
+     "The age 3/2 of timer 0 (Uni(0, 1/2)) on entering state 0 (A) at line 5 cannot be: a uniform timer has fired by "
+     "its upper bound 1/2; give an age the timer can have while it runs, or -1 1 if it is unknown"},
     // Transitions and destinations
     {"source-out-of-range.gsms", "State 2 does not exist"},
     {"triggering-timer-out-of-range.gsms", "Timer 5 does not exist"},

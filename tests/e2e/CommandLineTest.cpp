@@ -21,15 +21,17 @@ TEST(CommandLine, HelpShowsUsageEveryOptionAndAnExample) {
         std::vector<const char*> parts;
     };
     const Expected commands[] = {
-        {"check", {"Usage: drova check [OPTIONS] MODEL", "Example:\n  drova check examples/machine.gsms\n"}},
+        {"check", {"Usage: drova check [OPTIONS] MODEL", "Examples:\n  drova check examples/machine.gsms\n"}},
         {"konv",
          {"Usage: drova konv [OPTIONS] MODEL", "--path", "--dest", "--time-bound", "--threshold", "--collect",
           "drova konv MODEL --time-bound X --threshold Y [--collect]",
           "Example:\n  drova konv examples/machine.gsms --path 1,2 --dest 1,1\n"}},
+        {"build", {"Usage: drova build [OPTIONS] NET", "--output", "--max-states",
+                   "Example:\n  drova build examples/pumps.toml -o pumps.gsms\n"}},
         {"int", {"Usage: drova int [OPTIONS] FILE", "Example:\n  drova int tests/data/int/worked-example-short.json\n"}},
         {"sim",
          {"Usage: drova sim [OPTIONS] MODEL", "--runs", "--horizon", "--seed",
-          "Example:\n  drova sim examples/machine.gsms --runs 10 --horizon 1000 --seed 1\n"}},
+          "Examples:\n  drova sim examples/machine.gsms --runs 10 --horizon 1000 --seed 1\n"}},
     };
     for (const Expected& expected : commands) {
         const DrovaRun run = runDrova({expected.command, "--help"});

@@ -127,13 +127,27 @@ TEST(HostileInput, LongPathsAndCostlyComputationsEndAtTheirLimits) {
                   "The path has 1001 steps, more than the limit of 1000");
     expectFailure(runDrovaLimited({"konv", Machine, "--path", repeated("1,2", 1000), "--dest", repeated("1", 2000)}),
                   "The path has 2000 steps, more than the limit of 1000");
+    // The walk round Busy's loop would never end: refused at once, naming the cycle.
     expectFailure(runDrovaLimited({"konv", SelfLoop, "--time-bound", "0", "--threshold", "0"}),
-                  "The computation produced more than 5000000 terms (10 times the limit of 500000 terms)" +
-                      TermLimitAdvice);
-    expectFailure(
-        runDrovaLimited({"konv", SelfLoop, "--path", repeated("1", 1).append(",").append(repeated("2", 20)),
-                         "--dest", repeated("1", 21)}),
-        "The computation produced more than 5000000 terms (10 times the limit of 500000 terms)" + TermLimitAdvice);
+                  "The walk met a cycle through states outside the SMS that it would follow without end: state 1 "
+                  "(Busy) -> state 1 (Busy); give a positive time bound and threshold so that long paths are cut off");
+    // Twenty rounds of the loop in the path form: its expression grows until the walk holds more than
+    // its memory limit, a quarter of what the process may take.
+    const DrovaRun held =
+        runDrovaLimited({"konv", SelfLoop, "--path", repeated("1", 1).append(",").append(repeated("2", 20)), "--dest",
+                         repeated("1", 21)});
+    EXPECT_EQ(held.status, 1) << held.lastErrLine();
+    EXPECT_EQ(held.out, "");
+    EXPECT_EQ(held.lastErrLine().rfind("The computation held more than ", 0), 0u) << held.lastErrLine();
+    const std::string memoryAdvice =
+        " MB of memory (the memory limit); give a positive time bound and threshold so that long paths are cut off, a "
+        "shorter path, or a higher memory limit";
+    EXPECT_NE(held.lastErrLine().find(memoryAdvice), std::string::npos) << held.lastErrLine();
+    // A time limit, when given, ends it sooner.
+    expectFailure(runDrovaLimited({"konv", SelfLoop, "--path", repeated("1", 1).append(",").append(repeated("2", 20)),
+                                   "--dest", repeated("1", 21), "--max-time", "0.5"}),
+                  "The computation took more than 0.5 seconds (the time limit); give a positive time bound and "
+                  "threshold so that long paths are cut off, a shorter path, or a higher time limit");
 
     std::string objects;
     for (int i = 0; i < 3000; ++i) objects += (i ? "," : "") + integral("Exp(1)");
@@ -160,8 +174,9 @@ TEST(HostileInput, TheTermLimitIsAnOption) {
     run = runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "4"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "-1*exp(1/sym(20))*exp(-1/sym(100)*t)*heaviside(t-5)+1*heaviside(t-5)\n");
+    // The walk is not limited by the terms it produced, only by the size of each expression.
     expectFailure(runDrovaLimited({"konv", Machine, "--path", "1,2", "--dest", "1,1", "--max-terms", "3"}),
-                  "The computation produced more than 30 terms (10 times the limit of 3 terms)" + TermLimitAdvice);
+                  "An expression grew past the limit of 3 terms" + TermLimitAdvice);
     run = runDrovaLimited({"konv", Machine, "--path", "1", "--dest", "1", "--max-terms", "0"});
     EXPECT_EQ(run.status, 2);
     EXPECT_EQ(run.err.substr(0, 59), "--max-terms: Value 0 not in range 1 to 9223372036854775807\n");
@@ -182,4 +197,23 @@ TEST(HostileInput, NamesThatTheSimulatorCannotTakeAreNamedWithTheirLine) {
     expectFailure(runDrovaLimited({"sim", model.path(), "--runs", "1", "--horizon", "1"}),
                   "The name of state 1 at line 6, \"caf\\xC3\\xA9\", is not ASCII text; the simulator takes ASCII "
                   "names only");
+}
+
+TEST(HostileInput, TheWalksBudgetIsCheckedAsAnOption) {
+    for (const char* size : {"0", "12X", "-5M", ""}) {
+        const DrovaRun run = runDrovaLimited({"konv", Machine, "--time-bound", "0", "--threshold", "0", "--max-memory", size});
+        EXPECT_EQ(run.status, 2) << size;
+        EXPECT_NE(run.err.find("--max-memory"), std::string::npos) << run.err;
+    }
+    for (const char* seconds : {"0", "-1", "soon", "inf"}) {
+        const DrovaRun run = runDrovaLimited({"reliability", Machine, "--times", "1", "--max-time", seconds});
+        EXPECT_EQ(run.status, 2) << seconds;
+        EXPECT_NE(run.err.find("--max-time"), std::string::npos) << run.err;
+    }
+    // Room enough: the answer is the same as without the options.
+    const DrovaRun plain = runDrovaLimited({"availability", Machine, "--times", "10"});
+    const DrovaRun limited =
+        runDrovaLimited({"availability", Machine, "--times", "10", "--max-memory", "64M", "--max-time", "100"});
+    EXPECT_EQ(limited.status, 0) << limited.err;
+    EXPECT_EQ(limited.out, plain.out);
 }

@@ -4,6 +4,7 @@
 // empirical distribution of drova sim.
 
 #include "RunDrova.hpp"
+#include "SimulatedFailures.hpp"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -161,8 +162,10 @@ TEST(Measures, ModelsWithoutTheMeasureFailWithAMessage) {
                   "states (use the failure probability instead)");
     // Loop repeats itself every 1 for ever: no path from Start ends in a state of the SMS.
     expectFailure({"reliability", testData("konv/deterministic-cycle.gsms"), "--times", "1"},
-                  "A path of more than 100 steps was met: the model has a cycle through states outside the SMS "
-                  "that only a time bound would cut off, so its reliability measures cannot be computed exactly");
+                  "The model has a cycle through states outside the SMS, state 1 (Loop) -> state 1 (Loop), that only a "
+                  "time bound would cut off, so its reliability measures cannot be computed exactly; split a state of "
+                  "the cycle by how it is entered, so that its timers' ages on entry are known, or write the model as "
+                  "a net (.toml), from which drova builds states whose ages are known");
     for (const char* command : {"reliability", "availability"}) {
         expectFailure({command, testData("konv/no-sms.gsms"), "--times", "1"},
                       "The initial state \"A\" (0) is not a state of the SMS: the ages of its timers on entry are not "
@@ -201,18 +204,15 @@ TEST(Reliability, AgreesWithSimulation) {
 #endif
     const std::string model = testData("konv/redundant3-uniform.gsms");
     const json exact = jsonOf({"reliability", model, "--times", "50,200,500", "--json"});
-    const DrovaRun sim = runDrova({"sim", model, "--runs", std::to_string(runs), "--horizon", "inf", "--seed", "15"});
-    ASSERT_EQ(sim.status, 0) << sim.lastErrLine();
-    std::istringstream lines(sim.out);
-    std::vector<double> times;
-    for (double t; lines >> t;) times.push_back(t);
+    const SimulatedFailures sim = simulateFailures(model, runs, "15");
+    ASSERT_EQ(sim.run.status, 0) << sim.run.lastErrLine();
+    const std::vector<double>& times = sim.times;
     ASSERT_EQ(times.size(), static_cast<std::size_t>(runs));
 
     const std::vector<double> at = exact["times"].get<std::vector<double>>();
     for (std::size_t k = 0; k < at.size(); ++k) {
         const double f = exact["failure"][k].get<double>();
-        const double share = static_cast<double>(std::count_if(times.begin(), times.end(),
-                                                               [&](double t) { return t <= at[k]; })) / runs;
+        const double share = sim.shareBy(at[k]);
         EXPECT_GT(f, 0.05);
         EXPECT_LT(f, 0.95);
         EXPECT_NEAR(share, f, 4 * std::sqrt(f * (1 - f) / runs)) << "t = " << at[k];

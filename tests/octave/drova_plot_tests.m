@@ -5,7 +5,7 @@ function drova_plot_tests(root)
   drova_plot_root = root;
   set(0, 'defaultfigurevisible', 'off');
   drova_octave_cases('drova_plot', {@failure_against_simulation, @availability_and_kernel, @printed_picture, ...
-      @messages});
+      @messages, @names_shown_literally});
 end
 
 function p = model(name)
@@ -81,4 +81,20 @@ function messages()
       'A simulation needs the model as the structure gsms that Drovasim takes');
   drova_expect_error(@() drova_plot(model('missing.gsms')), ...
       sprintf('Could not open the file "%s"', model('missing.gsms')));
+end
+
+function names_shown_literally()
+  % A model named my_machine is titled so, not with a subscript.
+  text = fileread(model('machine.gsms'));
+  file = [tempname() '.gsms'];
+  out = fopen(file, 'w');
+  fprintf(out, '%s', ['my_machine' text(numel('machine') + 1:end)]);
+  fclose(out);
+  [h, ~] = drova_plot(file, 'failure', [0 10 20]);
+  delete(file);
+  heading = get(get(get(h, 'currentaxes'), 'title'), {'string', 'interpreter'});
+  close(h);
+  if ~strcmp(heading{1}, 'my_machine: failure probability F(t)') || ~strcmp(heading{2}, 'none')
+    error('drova:test', 'the title is "%s" with the interpreter %s', heading{1}, heading{2});
+  end
 end

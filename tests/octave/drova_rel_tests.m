@@ -5,7 +5,8 @@ function drova_rel_tests(root)
   global drova_rel_root
   drova_rel_root = root;
   drova_octave_cases('Drovarel', {@machine_reliability, @redundant_mean_time_to_failure, ...
-      @machine_availability, @starting_state, @checks_of_the_arguments, @models_without_the_measure});
+      @machine_availability, @starting_state, @checks_of_the_arguments, @models_without_the_measure, ...
+      @net_models});
 end
 
 function p = model(name)
@@ -71,7 +72,9 @@ function checks_of_the_arguments()
       'measure ("reliability", "availability" or "kernel") and the name of the starting state']);
   drova_expect_error(@() Drovarel(1, 1), 'First input must be a string scalar or character row');
   drova_expect_error(@() Drovarel(file, int64(1)), 'Second input must be a double');
-  drova_expect_error(@() Drovarel(file, [1; 2]), 'Second input must have at most one row');
+  drova_expect_error(@() Drovarel(file, [1 2; 3 4]), 'Second input must be a vector of times (a row or a column)');
+  % A column of times gives the same row as a row of them.
+  drova_expect_close(Drovarel(file, [0; 50; 100]), Drovarel(file, [0 50 100]), 'a column of times');
   drova_expect_error(@() Drovarel(file, [1 -2]), ...
       'Second input must hold finite times of at least 0; element 2 is -2');
   drova_expect_error(@() Drovarel(file, NaN), 'Second input must hold finite times of at least 0; element 1 is nan');
@@ -84,4 +87,23 @@ function models_without_the_measure()
   drova_expect_error(@() Drovarel([model('machine.gsms') '.missing'], 1), 'Path to GSMS file is invalid');
   drova_expect_error(@() Drovarel(model('machine.gsms'), 1, 'reliability', 'Sideways'), ...
       'The model has no state named "Sideways"');
+end
+
+function net_models()
+  % A net (.toml) is read by the module as a GSMS file is: the 2-out-of-3 pumps against the
+  % machine-repairman mean time to failure, and the states named by their markings.
+  l = 1 / 2000;
+  q = 1 - exp(-2 * l * 48);
+  [F, mttf] = Drovarel(model('pumps.toml'), [0 1000]);
+  drova_expect_close(mttf, 1 / (3 * l * q) + 1 / (2 * l), 'pumps mttf');
+  if F(1) ~= 0
+    error('drova:test', 'F(0) of the pumps is %g', F(1));
+  end
+  [A, steady, P, steadyStates, names] = Drovarel(model('pumps.toml'), 1000, 'availability');
+  if abs(steady - 0.998300627538421) > 1e-12
+    error('drova:test', 'the pumps long-run availability is %.17g', steady);
+  end
+  if ~isequal(names{3}, 'working1_broken2[repair]')
+    error('drova:test', 'the third state is %s', names{3});
+  end
 end

@@ -88,10 +88,12 @@ inline constexpr bool DrovaSanitized = false;
 // command that runs away fails its test instead of exhausting the machine: out of time, the
 // status is 124 (timeout's). The address-space limit (ulimit -v) cannot hold a sanitizer build,
 // whose shadow memory reserves terabytes of addresses: there the sanitizer's own limit on
-// resident memory holds instead, and the time is ten times as long.
+// resident memory holds instead, the walk's memory limit is set well below it (the sanitizer's
+// own bookkeeping at least doubles what the walk holds), and the time is ten times as long.
 inline DrovaRun runDrovaLimited(const std::vector<std::string>& args, const std::string& input = "") {
     const std::string prefix = DrovaSanitized
-                                   ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:hard_rss_limit_mb=2500\" timeout -k 5 600 "
+                                   ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:hard_rss_limit_mb=2500\" DROVA_MAX_MEMORY=600M "
+                                     "timeout -k 5 600 "
                                    : "ulimit -v 2500000; timeout -k 5 60 ";
     return runDrovaAfter(prefix, args, input);
 }

@@ -58,8 +58,8 @@ TEST_F(RelEntry, ChecksTheArgumentsInOrder) {
               "First input must be a string scalar or character row");
     EXPECT_EQ(error({text(machine), text("1")}), "Second input must be a double");
     EXPECT_EQ(error({text(machine), factory.createArray<std::int64_t>({1, 1}, {1})}), "Second input must be a double");
-    EXPECT_EQ(error({text(machine), factory.createArray<double>({2, 1}, {1, 2})}),
-              "Second input must have at most one row");
+    EXPECT_EQ(error({text(machine), factory.createArray<double>({2, 2}, {1, 2, 3, 4})}),
+              "Second input must be a vector of times (a row or a column)");
     EXPECT_EQ(error({text(machine), row({1, -0.5})}),
               "Second input must hold finite times of at least 0; element 2 is -0.5");
     EXPECT_EQ(error({text(machine), row({std::numeric_limits<double>::infinity()})}),
