@@ -3,6 +3,7 @@
 #include "distributions/Degenerate.hpp"
 #include "distributions/Exponential.hpp"
 #include "distributions/ExpolyDensity.hpp"
+#include "distributions/ExpolynomialLaw.hpp"
 #include "distributions/PhaseTypeLaws.hpp"
 #include "distributions/SampledLaws.hpp"
 #include "distributions/Uniform.hpp"
@@ -316,8 +317,8 @@ void checkActiveTimers(const Gsms& model) {
                 throw std::invalid_argument("Active timer " + std::to_string(timer) + ofState(i) + " does not exist");
 }
 
-// A timer cannot be running at an age its delay cannot reach: a uniform timer has fired by its
-// upper bound, a deterministic one at its delay (which it may just have reached: it fires at once).
+// A timer cannot be running at an age its delay cannot reach: a uniform timer, or an Expoly one of
+// bounded support, has fired by its upper end, a deterministic one at its delay (which it may just have reached: it fires at once).
 // Such an age would make the timer fire at the instant of entry with certainty, next to whatever
 // else fires then, and the kernel would count that instant twice.
 void checkAgesWithinSupport(const Gsms& model, const std::vector<std::uint64_t>& ageLines) {
@@ -330,6 +331,8 @@ void checkAgesWithinSupport(const Gsms& model, const std::vector<std::uint64_t>&
             std::string reach;
             if (const auto* uniform = dynamic_cast<const Uniform*>(&timer); uniform && age >= uniform->upper())
                 reach = "a uniform timer has fired by its upper bound " + toText(uniform->upper());
+            else if (const auto* law = dynamic_cast<const ExpolynomialLaw*>(&timer); law && law->high() && age >= *law->high())
+                reach = "a timer of bounded support has fired by its upper end " + toText(*law->high());
             else if (const std::optional<Rational> delay = timer.fixedDelay(); delay && age > *delay)
                 reach = "a deterministic timer fires at its delay " + toText(*delay);
             if (reach.empty()) continue;

@@ -17,6 +17,7 @@
 
 #include <cstring>
 #include <exception>
+#include <stdexcept>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -97,7 +98,14 @@ SimModel readModelFile(const std::string& path) {
     if (std::filesystem::path(path).extension() == ".gsms" || drova::isNetPath(path)) {
         drova::GsmsNameLines lines;
         const drova::Gsms model = drova::readModel(in, path, &lines);
-        return drova::simModelOf(model, &lines);
+        SimModel structure = drova::simModelOf(model, &lines);
+        // Drovasim draws the enumeration's four kinds only: a law beyond them has no place in gsms.
+        for (std::size_t k = 0; k < structure.Distributions.size(); ++k)
+            if (drova::isGsmsOnlyType(structure.Distributions[k].type))
+                throw std::runtime_error("Timer " + std::to_string(k) + " is " + model.timer(k).toText() +
+                                         ", which the structure gsms cannot hold: Drovasim draws Deg, Exp, Uni and "
+                                         "Lognormal only");
+        return structure;
     }
     return drova::readSimModelJson(in);
 }

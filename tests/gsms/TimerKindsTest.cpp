@@ -74,6 +74,11 @@ TEST(TimerKinds, LinesThatDoNotFitSayWhatIsWrong) {
     EXPECT_EQ(error("Expoly 0 1 inf \"x*exp(-x)\" 5\n"), "Error during parsing of GSMS file: Expoly timer 0 at line 8" + form);
     EXPECT_EQ(error("Expoly 0 1 2 1 \"x\"\n"), "The density \"x\" integrates to 2 over its support, not to 1");
     EXPECT_EQ(error("Weibull 0 1 1 1\n"), "The shape must be positive");
+    // An Expoly timer of bounded support cannot still run at its upper end.
+    EXPECT_EQ(failure([] { parse("m\n1\nS 0\n0\n3 1\n0\n1\nExpoly 1 1 3 1 \"1/2\"\n0\n"); }),
+              "The age 3 of timer 0 (Expoly(1, 3, \"1/2\")) on entering state 0 (S) at line 5 cannot be: a timer of "
+              "bounded support has fired by its upper end 3; give an age the timer can have while it runs, or -1 1 if it "
+              "is unknown");
     EXPECT_EQ(error("Pareto 1 1 2 1\n"), "Error during parsing of GSMS file: the kind of timer 0 at line 8 is \"Pareto\"; it "
                                          "must be Exp, Deg, Uni, Erl, HypoExp, HyperExp, Expoly, Weibull, Lognormal, "
                                          "Gamma or Normal");
