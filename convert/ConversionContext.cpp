@@ -99,7 +99,7 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
     stops_.assign(model_.stateCount(), false);
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) stops_[state] = model_.isSmsState(state);
     columns_ = smsIndex_;
-    sojourn_ = nullptr;
+    sparseRow_ = false;
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
         if (!model_.isSmsState(state)) continue;
         currentRow_ = smsIndex_[state];
@@ -111,6 +111,18 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
 RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
     return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
 }
+
+namespace {
+
+RenewalProcess::SparseRow nonZeroEntries(std::map<std::uint64_t, Expolynomial>& entries) {
+    RenewalProcess::SparseRow row;
+    for (auto& [column, entry] : entries)
+        if (!entry.isZero()) row.emplace_back(column, std::move(entry));
+    entries.clear();
+    return row;
+}
+
+}  // namespace
 
 RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
     timeBound_ = 0;
@@ -129,23 +141,23 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
         columns_[state] = process.states.size();
         process.states.push_back(state);
     }
+    // The rows are sparse: no limit on the number of states, only on the terms of each path.
     const std::size_t size = process.states.size();
-    requireMatrixWithinTermLimit(size);
-    requireMatrixWithinTermLimit(std::max<std::uint64_t>(size, model_.stateCount()));
-    matrix_.assign(size, std::vector<Expolynomial>(size));
-    process.sojourn.assign(size, std::vector<Expolynomial>(model_.stateCount()));
-    sojourn_ = &process.sojourn;
+    process.kernel.resize(size);
+    process.sojourn.resize(size);
+    sparseRow_ = true;
     for (std::size_t row = 0; row < size; ++row) {
         const std::uint64_t state = process.states[row];
         currentRow_ = row;
         if (downStatesAbsorb && model_.state(state).flag) {
-            process.sojourn[row][state] = UnitExpolynomial;
+            process.sojourn[row].emplace_back(state, UnitExpolynomial);
             continue;
         }
         walkRow(state);
+        process.kernel[row] = nonZeroEntries(rowEntries_);
+        process.sojourn[row] = nonZeroEntries(rowSojourn_);
     }
-    sojourn_ = nullptr;
-    process.kernel = std::move(matrix_);
+    sparseRow_ = false;
     return process;
 }
 
@@ -162,7 +174,7 @@ void ConversionContext::walkRow(std::uint64_t state) {
 }
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
-    Expolynomial& entry = matrix_[currentRow_][column];
+    Expolynomial& entry = sparseRow_ ? rowEntries_[column] : matrix_[currentRow_][column];
     entry = add(std::move(entry), expression);
 }
 
@@ -190,7 +202,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
     }
     const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
     rejectPossibleTies(state, path, ages, enabled);
-    if (sojourn_) addSojourn(state, path, expression, enabled);
+    if (sparseRow_) addSojourn(state, path, expression, enabled);
     for (std::uint64_t transition : enabled) {
         const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
@@ -328,7 +340,7 @@ void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expoly
         staying = subtract(std::move(staying), expressionOf_.fired(path));
         path.pop_back();
     }
-    Expolynomial& entry = (*sojourn_)[currentRow_][state];
+    Expolynomial& entry = rowSojourn_[state];
     entry = add(entry, staying);
 }
 

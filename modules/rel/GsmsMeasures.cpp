@@ -110,8 +110,18 @@ GsmsProcess walkedProcess(const Gsms& model, bool downStatesAbsorb) {
     measures::SemiMarkovModel& sms = result.model;
     for (std::uint64_t s : process.states) sms.states.push_back({model.state(s).name, model.state(s).flag});
     for (const GsmsState& s : model.states()) sms.gsmsStates.push_back({s.name, s.flag});
-    sms.kernel = std::move(process.kernel);
-    sms.occupancy = std::move(process.sojourn);
+    const auto toRows = [](std::vector<RenewalProcess::SparseRow>& rows, std::size_t width) {
+        measures::SparseExpolynomialMatrix matrix;
+        for (RenewalProcess::SparseRow& row : rows) {
+            measures::ExpolynomialRow sparse(width);
+            for (auto& [column, entry] : row) sparse[column] = std::move(entry);
+            matrix.push_back(std::move(sparse));
+            RenewalProcess::SparseRow().swap(row);
+        }
+        return matrix;
+    };
+    sms.kernel = toRows(process.kernel, process.states.size());
+    sms.occupancy = toRows(process.sojourn, model.stateCount());
     return result;
 }
 

@@ -21,7 +21,7 @@ TEST(CommandLine, HelpShowsUsageEveryOptionAndAnExample) {
         std::vector<const char*> parts;
     };
     const Expected commands[] = {
-        {"check", {"Usage: drova check [OPTIONS] MODEL", "Example:\n  drova check examples/machine.gsms\n"}},
+        {"check", {"Usage: drova check [OPTIONS] MODEL", "Examples:\n  drova check examples/machine.gsms\n"}},
         {"konv",
          {"Usage: drova konv [OPTIONS] MODEL", "--path", "--dest", "--time-bound", "--threshold", "--collect",
           "drova konv MODEL --time-bound X --threshold Y [--collect]",
