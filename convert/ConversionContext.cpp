@@ -153,7 +153,12 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
             process.sojourn[row].emplace_back(state, UnitExpolynomial);
             continue;
         }
-        walkRow(state);
+        {
+            // Each row is a computation of its own: the budget of produced terms bounds the
+            // time one row may take, so a process of many easy rows is not refused for its size.
+            const TermLimitScope rowBudget(maxTerms_);
+            walkRow(state);
+        }
         process.kernel[row] = nonZeroEntries(rowEntries_);
         process.sojourn[row] = nonZeroEntries(rowSojourn_);
     }
@@ -258,7 +263,7 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> simultaneousFirings(const G
 }  // namespace
 
 std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t state, const TimerAges& ages) const {
-    std::vector<bool> marked(model_.timerCount());
+    std::vector<std::uint64_t> marked;  // the timers taken by a transition with several timers
     std::vector<std::uint64_t> enabled;
     const std::vector<std::uint64_t>& outgoing = model_.outgoingOf(state);
     // Transitions with more timers come last in the list and are met first.
@@ -267,7 +272,9 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         const GsmsTransition& transition = model_.transition(index);
         requireDeterministicTimers(model_, index);
         if (std::any_of(transition.timers.begin(), transition.timers.end(),
-                        [&](std::uint64_t timer) { return marked.at(timer); }))
+                        [&](std::uint64_t timer) {
+                            return std::find(marked.begin(), marked.end(), timer) != marked.end();
+                        }))
             continue;
         if (transition.timers.size() < 2) {
             enabled.push_back(index);
@@ -278,7 +285,7 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         for (std::size_t i = 1; i < transition.timers.size(); ++i)
             together = remainingTime(model_, ages, transition.timers[i], index) == first && together;
         if (!together) continue;
-        for (std::uint64_t timer : transition.timers) marked[timer] = true;
+        marked.insert(marked.end(), transition.timers.begin(), transition.timers.end());
         enabled.push_back(index);
     }
     return enabled;
@@ -290,7 +297,7 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
     const LinearForm elapsed = model_.timer(timer).fixedDelay() ? remainingTime(model_, ages, timer, transition)
                                                                  : LinearForm(name);
     TimerAges result = ages;
-    for (std::optional<LinearForm>& age : result)
+    for (auto& [timer, age] : result.entries())
         if (age) addInPlace(*age, elapsed);
     for (std::uint64_t stopped : fired.timers) result.at(stopped).reset();
     return result;

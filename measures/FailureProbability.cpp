@@ -58,8 +58,14 @@ std::optional<std::vector<std::pair<double, double>>> markovianFailure(const Exa
 FailureCurve failureProbability(const SemiMarkovModel& model, const std::vector<Rational>& times,
                                 std::optional<std::size_t> from) {
     checkTimes(times);
+    startingState(model, from);
+    return failureProbability(model, ExactKernel(model), times, from);
+}
+
+FailureCurve failureProbability(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                const std::vector<Rational>& times, std::optional<std::size_t> from) {
+    checkTimes(times);
     const std::size_t start = startingState(model, from);
-    const ExactKernel kernel(model);
     const FirstPassage passage = analyseFirstPassage(model, kernel, start);
     const std::size_t n = kernel.size();
 

@@ -52,8 +52,9 @@ HighPrecisionVector stationaryVector(const ExactKernel& kernel, const std::vecto
 
 }  // namespace
 
-SteadyState steadyState(const SemiMarkovModel& model) {
-    const ExactKernel kernel(model);
+SteadyState steadyState(const SemiMarkovModel& model) { return steadyState(model, ExactKernel(model)); }
+
+SteadyState steadyState(const SemiMarkovModel& model, const ExactKernel& kernel) {
     const std::size_t n = kernel.size();
     const std::size_t m = model.gsmsStates.size();
     const std::vector<bool> reachable = reachableFrom(kernel.successors(), model.initialState);

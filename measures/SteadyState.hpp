@@ -10,6 +10,7 @@
 // lattice sojourns, such as deterministic cycles). tau and eta are exact integrals of the kernel
 // and occupancy terms; nu is solved in 50-digit arithmetic.
 
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <vector>
@@ -35,5 +36,7 @@ struct SteadyState {
 // entered is never left or loses probability, or more than one closed class can be entered
 // from the initial state; or when the occupancy does not add up.
 SteadyState steadyState(const SemiMarkovModel& model);
+// The same with the model's kernel already converted (it must be the model's).
+SteadyState steadyState(const SemiMarkovModel& model, const ExactKernel& kernel);
 
 }  // namespace drova::measures

@@ -47,8 +47,12 @@ std::vector<std::size_t> positionsOf(const std::vector<std::size_t>& states, std
 }  // namespace
 
 TimeToFailure timeToFailure(const SemiMarkovModel& model, std::optional<std::size_t> from) {
+    startingState(model, from);
+    return timeToFailure(model, ExactKernel(model), from);
+}
+
+TimeToFailure timeToFailure(const SemiMarkovModel& model, const ExactKernel& kernel, std::optional<std::size_t> from) {
     const std::size_t start = startingState(model, from);
-    const ExactKernel kernel(model);
     const FirstPassage passage = analyseFirstPassage(model, kernel, start);
     if (passage.down[start]) return TimeToFailure{0, 0, 0};
     const std::size_t n = kernel.size();

@@ -10,6 +10,7 @@
 // tau_i the mean sojourn in i. These systems are solved in 50-digit arithmetic, so the results
 // are exact to double precision.
 
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <cstddef>
@@ -31,5 +32,8 @@ struct TimeToFailure {
 // std::invalid_argument when no down state can be entered (see analyseFirstPassage) or the model
 // is malformed.
 TimeToFailure timeToFailure(const SemiMarkovModel& model, std::optional<std::size_t> from = std::nullopt);
+// The same with the model's kernel already converted (it must be the model's).
+TimeToFailure timeToFailure(const SemiMarkovModel& model, const ExactKernel& kernel,
+                            std::optional<std::size_t> from = std::nullopt);
 
 }  // namespace drova::measures

@@ -70,7 +70,12 @@ std::optional<TransientProbabilities> markovianTransient(const SemiMarkovModel& 
 
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const std::vector<Rational>& times) {
     checkTimes(times);
-    const ExactKernel kernel(model);
+    return transientProbabilities(model, ExactKernel(model), times);
+}
+
+TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                              const std::vector<Rational>& times) {
+    checkTimes(times);
     if (model.gsmsStates.empty())
         throw std::invalid_argument("The model has no GSMS states and occupancy, so its state probabilities and "
                                     "availability cannot be computed");

@@ -92,6 +92,17 @@ std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chai
         for (const auto& [i, rate] : chain.incoming[j]) incoming[j].emplace_back(i, rate / lambda);
     }
 
+    // The states that can hold probability after k steps: the start and, step by step, the
+    // successors of those. Products and sums run over them only, so a chain that spreads slowly
+    // from its start (a birth-death process: one state per step) costs what it has reached.
+    std::vector<std::vector<std::size_t>> outgoing(n);
+    for (std::size_t j = 0; j < n; ++j)
+        for (const auto& [i, p] : incoming[j]) outgoing[i].push_back(j);
+    std::vector<bool> isReached(n, false);
+    std::vector<std::size_t> reached{start};
+    isReached[start] = true;
+    std::size_t newSince = 0;  // reached[newSince ..] were added by the latest step
+
     std::vector<std::vector<double>> result(times.size(), std::vector<double>(n, 0.0));
     std::vector<bool> done(times.size(), false);
     std::vector<double> current(n, 0.0), next(n, 0.0);
@@ -102,7 +113,7 @@ std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chai
             if (done[c]) continue;
             const double w = weights[c].weight(k);
             if (w != 0)
-                for (std::size_t i = 0; i < n; ++i) result[c][i] += w * current[i];
+                for (std::size_t i : reached) result[c][i] += w * current[i];
             // Stop once the weights beyond k are negligible against every watched sum.
             const long double tail = weights[c].tailAfter(k);
             bool enough = k >= weights[c].last() || tail == 0;
@@ -123,7 +134,15 @@ std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chai
             }
         }
         if (remaining == 0) break;
-        for (std::size_t j = 0; j < n; ++j) {
+        const std::size_t previous = reached.size();
+        for (std::size_t r = newSince; r < previous; ++r)
+            for (std::size_t j : outgoing[reached[r]])
+                if (!isReached[j]) {
+                    isReached[j] = true;
+                    reached.push_back(j);
+                }
+        newSince = previous;
+        for (std::size_t j : reached) {
             double sum = stay[j] * current[j];
             for (const auto& [i, p] : incoming[j]) sum += p * current[i];
             next[j] = sum;

@@ -145,14 +145,16 @@ GsmsReliability reliabilityOf(const Gsms& model, const std::vector<Rational>& ti
                               const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, true, from);
-    const measures::TimeToFailure failure = measured(process, [&] { return measures::timeToFailure(process.model); });
+    const measures::ExactKernel kernel = measured(process, [&] { return measures::ExactKernel(process.model); });
+    const measures::TimeToFailure failure =
+        measured(process, [&] { return measures::timeToFailure(process.model, kernel); });
     GsmsReliability result;
     result.mttf = failure.mean;
     result.neverFails = failure.neverFails;
     result.mttfGivenFailure = failure.meanGivenFailure;
     if (!times.empty()) {
         measures::FailureCurve curve =
-            measured(process, [&] { return measures::failureProbability(process.model, times); });
+            measured(process, [&] { return measures::failureProbability(process.model, kernel, times); });
         result.failure = std::move(curve.failure);
         result.reliability = std::move(curve.reliability);
     }
@@ -175,14 +177,15 @@ GsmsAvailability availabilityOf(const Gsms& model, const std::vector<Rational>& 
                                 const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, false, from);
-    const measures::SteadyState steady = measured(process, [&] { return measures::steadyState(process.model); });
+    const measures::ExactKernel kernel = measured(process, [&] { return measures::ExactKernel(process.model); });
+    const measures::SteadyState steady = measured(process, [&] { return measures::steadyState(process.model, kernel); });
     GsmsAvailability result;
     result.steadyAvailability = steady.availability;
     result.steadyStates = steady.states;
     result.states.assign(model.stateCount(), {});
     if (!times.empty()) {
         measures::TransientProbabilities transient =
-            measured(process, [&] { return measures::transientProbabilities(process.model, times); });
+            measured(process, [&] { return measures::transientProbabilities(process.model, kernel, times); });
         result.availability = std::move(transient.availability);
         result.states = std::move(transient.states);
     }
