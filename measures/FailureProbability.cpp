@@ -4,6 +4,7 @@
 #include "measures/EarliestEntry.hpp"
 #include "measures/ExactKernel.hpp"
 #include "measures/FirstPassage.hpp"
+#include "measures/FirstPieceSeries.hpp"
 #include "measures/MarkovianKernel.hpp"
 #include "measures/RenewalSolver.hpp"
 
@@ -133,10 +134,25 @@ FailureCurve failureProbability(const SemiMarkovModel& model, const ExactKernel&
                                     PiecewiseExpolynomial::fromExpolynomial(staying, entryName("Survival forcing", i))});
     }
 
-    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, position[start], solved);
+    // Before any kernel entry changes its expression the Taylor series keeps F's relative
+    // accuracy at small t; the cells of the renewal solver take the other times.
+    const std::vector<std::optional<std::vector<double>>> early =
+        solveByFirstPieceSeries(equation, position[start], solved);
+    std::vector<Rational> later;
     for (std::size_t k = 0; k < solved.size(); ++k) {
-        curve.failure[positions[k]] = std::clamp(values[k][0], 0.0, 1.0);
-        curve.reliability[positions[k]] = std::clamp(values[k][1], 0.0, 1.0);
+        if (early[k]) {
+            curve.failure[positions[k]] = std::clamp((*early[k])[0], 0.0, 1.0);
+            curve.reliability[positions[k]] = std::clamp((*early[k])[1], 0.0, 1.0);
+        } else {
+            later.push_back(solved[k]);
+        }
+    }
+    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, position[start], later);
+    for (std::size_t k = 0, l = 0; k < solved.size(); ++k) {
+        if (early[k]) continue;
+        curve.failure[positions[k]] = std::clamp(values[l][0], 0.0, 1.0);
+        curve.reliability[positions[k]] = std::clamp(values[l][1], 0.0, 1.0);
+        ++l;
     }
     // At t = 0 only the transitions that take no time count: solved for exactly.
     if (std::find(solved.begin(), solved.end(), Rational(0)) != solved.end()) {
