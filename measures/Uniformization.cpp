@@ -13,7 +13,7 @@ constexpr long double RightTailBound = 1e-15L;
 // Absolute: while a watched sum is still 0, the weights left out after the last term kept.
 constexpr long double RightTailFloor = 1e-300L;
 // The weights left out before the first term kept, relative to the largest weight.
-constexpr long double LeftCut = 1e-32L;
+constexpr long double LeftCut = 1e-300L;
 
 // The Poisson weights w_k(a) for k = first .. first + weights.size() - 1, and after each k the
 // total of the weights beyond it (tail[k - first]).

@@ -14,8 +14,10 @@
 //
 // The weights are computed from the mode of the Poisson distribution outwards and normalised
 // (Fox and Glynn), without underflow for any Lambda t. The series is cut where the weights left
-// out add up to at most 1e-15 of each watched sum (or to 1e-300 while that sum is still 0); the
-// weights left out before the first term kept add up to less than 1e-30. The rounding of the
+// out add up to at most 1e-15 of each watched sum (or to 1e-300 while that sum is still 0); those
+// left out before the first term kept are each below 1e-300 of the largest, so even a
+// probability that only the first steps carry (staying in the initial state, e^(-Lambda t)) is
+// kept down to about 1e-300. The rounding of the
 // products adds at most 2 units of double rounding per step, relative, to each probability
 // (all terms are non-negative), which in practice grows as the square root of the steps.
 
