@@ -22,22 +22,29 @@ const std::vector<LocalTerm>* firstPiece(const PiecewiseExpolynomial& f) {
 }
 
 // The derivatives at 0 of sum c w^r e^(a w), orders 0 .. count - 1: the k-th is
-// sum c k! / (k - r)! a^(k - r) over the terms with r <= k.
+// sum c k! / (k - r)! a^(k - r) over the terms with r <= k. Each is formed exactly and then
+// rounded: the terms of an entry with several rates cancel (a hypoexponential distribution's
+// first derivatives are exactly 0), which rounding each term first would turn into noise.
 std::vector<HighPrecision> derivativesAtZero(const std::vector<LocalTerm>& terms, std::size_t count) {
-    std::vector<HighPrecision> result(count, HighPrecision(0));
+    std::vector<ExactValue> exact(count);
     for (const LocalTerm& term : terms) {
-        const HighPrecision c = term.coefficient.approximate();
-        const HighPrecision a(term.rate);
         // k!/(k - r)! a^(k - r), built up from k = r.
-        HighPrecision factor = 1;
-        for (unsigned m = 1; m <= term.power; ++m) factor *= m;
+        Rational factor(1);
+        for (unsigned m = 1; m <= term.power; ++m) factor *= Rational(m);
         for (std::size_t k = term.power; k < count; ++k) {
-            result[k] += c * factor;
-            factor *= a * HighPrecision(k + 1) / HighPrecision(k + 1 - term.power);
+            exact[k] += term.coefficient * factor;
+            factor *= term.rate * Rational(static_cast<long long>(k + 1)) /
+                      Rational(static_cast<long long>(k + 1 - term.power));
         }
     }
+    std::vector<HighPrecision> result;
+    result.reserve(count);
+    for (const ExactValue& value : exact) result.push_back(value.approximate());
     return result;
 }
+
+// The number of exact terms that the derivatives of all first pieces take.
+std::size_t derivativeWork(const std::vector<LocalTerm>& terms, std::size_t count) { return terms.size() * count; }
 
 HighPrecision largestRate(const std::vector<LocalTerm>& terms) {
     HighPrecision rho = 0;
@@ -120,6 +127,12 @@ std::vector<std::optional<std::vector<double>>> solveByFirstPieceSeries(const Re
     const std::size_t count =
         std::min(MaximumTerms, static_cast<std::size_t>((3 * rho * latest).convert_to<double>()) + 60);
     if ((equation.kernel.size() + unknowns) * columns * count * count / 2 > MaximumSeriesWork) return result;
+    std::size_t exactWork = 0;
+    for (const RenewalEquation::Entry& entry : equation.kernel)
+        exactWork += derivativeWork(*firstPiece(*entry.function), count + 1);
+    for (const auto& forcing : equation.forcing)
+        for (const PiecewiseExpolynomial& f : forcing) exactWork += derivativeWork(*firstPiece(f), count);
+    if (exactWork > MaximumExactDerivatives) return result;
 
     struct SeriesEntry {
         std::size_t target, source;

@@ -14,7 +14,8 @@
 //
 // It is used where it is cheap and sure: rho t <= 20 for the largest |rate| rho of those first
 // pieces (the terms then cancel by at most e^40, leaving over 30 digits), at most 400 terms, and
-// an equation of at most MaximumSeriesWork products of terms and kernel entries.
+// an equation of at most MaximumSeriesWork products of terms and kernel entries, and of
+// MaximumExactDerivatives exact derivative terms.
 
 #include "algebra/Rational.hpp"
 #include "measures/RenewalSolver.hpp"
@@ -26,6 +27,8 @@
 namespace drova::measures {
 
 inline constexpr std::size_t MaximumSeriesWork = 20'000'000;
+// The most terms of exact derivatives (k-th derivative of one term of one first piece).
+inline constexpr std::size_t MaximumExactDerivatives = 200'000;
 
 // result[k]: X_row(times[k]) (all columns) where the series applies at times[k], none elsewhere.
 std::vector<std::optional<std::vector<double>>> solveByFirstPieceSeries(const RenewalEquation& equation,
