@@ -8,7 +8,7 @@
 //   pi_s = sum_i nu_i eta_is / sum_i nu_i tau_i
 // (the time average; it is also lim P_s(t) whenever that limit exists, which fails only for
 // lattice sojourns, such as deterministic cycles). tau and eta are exact integrals of the kernel
-// and occupancy terms; nu is solved in 50-digit arithmetic.
+// and occupancy terms; nu is solved by sparse elimination without subtraction (SparseElimination).
 
 #include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
