@@ -72,6 +72,14 @@ TEST(SmallFailureProbabilities, KeepTheirRelativeAccuracy) {
             EXPECT_NEAR(r.reliability[k], 1 - truth, 1e-16);
         }
     }
+
+    // After the first repair can have ended: 16 units at t = 30 and 40, from the renewal
+    // structure (a repair started at 0 ends at 24 with j of the others failed, each with
+    // probability 1 - e^(-0.024)) integrated in 30 digits with mpmath.
+    const rel::GsmsReliability later =
+        rel::reliabilityOf(netOf(unitsNet(16, "1/1000", "Deg(24)")), {Rational(30), Rational(40)});
+    EXPECT_LT(relative(later.failure[0], 4.90365883837151142833540164055e-26), 1e-10);
+    EXPECT_LT(relative(later.failure[1], 5.26625561454940464988970864206e-25), 1e-10);
 }
 
 // A plain uniformization of the birth-death chain of `unitsNet` with exponential repair: up
