@@ -39,8 +39,7 @@ Gsms readText(const std::string& text) {
 std::size_t kernelTerms(const measures::SemiMarkovModel& model) {
     std::size_t terms = 0;
     for (const auto& row : model.kernel)
-        for (const Expolynomial& entry : row)
-            if (!entry.isZero()) terms += entry.terms.size();
+        for (const auto& [column, entry] : row.entries()) terms += entry.terms.size();
     return terms;
 }
 

@@ -26,8 +26,7 @@ std::vector<Rational> evenlySpacedTimes(const Rational& latest, int count) {
 std::size_t kernelTerms(const SemiMarkovModel& model) {
     std::size_t terms = 0;
     for (const auto& row : model.kernel)
-        for (const Expolynomial& entry : row)
-            if (!entry.isZero()) terms += entry.terms.size();
+        for (const auto& [column, entry] : row.entries()) terms += entry.terms.size();
     return terms;
 }
 

@@ -151,6 +151,7 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
     rejectCycles_ = timeBound == 0 || threshold < 0;
     pathStates_.clear();
     pathAges_.clear();
+    sparseRow_ = false;
     for (std::uint64_t state = 0; state < model_.stateCount(); ++state) {
         if (!model_.isSmsState(state)) continue;
         currentRow_ = smsIndex_[state];
@@ -170,6 +171,18 @@ RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
     return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
 }
 
+namespace {
+
+RenewalProcess::SparseRow nonZeroEntries(std::map<std::uint64_t, Expolynomial>& entries) {
+    RenewalProcess::SparseRow row;
+    for (auto& [column, entry] : entries)
+        if (!entry.isZero()) row.emplace_back(column, std::move(entry));
+    entries.clear();
+    return row;
+}
+
+}  // namespace
+
 RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
     timeBound_ = 0;
     threshold_ = 0;
@@ -187,26 +200,28 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
         columns_[state] = process.states.size();
         process.states.push_back(state);
     }
+    // The rows are sparse: no limit on the number of states, only on the terms of each path.
     const std::size_t size = process.states.size();
     rejectCycles_ = true;  // nothing is cut off
     pathStates_.clear();
     pathAges_.clear();
-    requireMatrixWithinTermLimit(size);
-    requireMatrixWithinTermLimit(std::max<std::uint64_t>(size, model_.stateCount()));
-    matrix_.assign(size, std::vector<Expolynomial>(size));
-    process.sojourn.assign(size, std::vector<Expolynomial>(model_.stateCount()));
-    sojourn_ = &process.sojourn;
+    process.kernel.resize(size);
+    process.sojourn.resize(size);
+    sparseRow_ = true;
     for (std::size_t row = 0; row < size; ++row) {
         const std::uint64_t state = process.states[row];
         currentRow_ = row;
         if (downStatesAbsorb && model_.state(state).flag) {
-            process.sojourn[row][state] = UnitExpolynomial;
+            process.sojourn[row].emplace_back(state, UnitExpolynomial);
             continue;
         }
+        // The walk's budget is the memory it holds, not the terms it produced: a process of many
+        // easy rows is not refused for its size.
         walkRow(state);
+        process.kernel[row] = nonZeroEntries(rowEntries_);
+        process.sojourn[row] = nonZeroEntries(rowSojourn_);
     }
-    sojourn_ = nullptr;
-    process.kernel = std::move(matrix_);
+    sparseRow_ = false;
     return process;
 }
 
@@ -223,7 +238,7 @@ void ConversionContext::walkRow(std::uint64_t state) {
 }
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
-    Expolynomial& entry = matrix_[currentRow_][column];
+    Expolynomial& entry = sparseRow_ ? rowEntries_[column] : matrix_[currentRow_][column];
     entry = add(std::move(entry), expression);
 }
 
@@ -261,7 +276,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
     } unwind{*this};
     const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
     rejectPossibleTies(state, path, ages, enabled);
-    if (sojourn_) addSojourn(state, path, expression, enabled);
+    if (sparseRow_) addSojourn(state, path, expression, enabled);
     for (std::uint64_t transition : enabled) {
         const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
@@ -317,7 +332,7 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> simultaneousFirings(const G
 }  // namespace
 
 std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t state, const TimerAges& ages) const {
-    std::vector<bool> marked(model_.timerCount());
+    std::vector<std::uint64_t> marked;  // the timers taken by a transition with several timers
     std::vector<std::uint64_t> enabled;
     const std::vector<std::uint64_t>& outgoing = model_.outgoingOf(state);
     // Transitions with more timers come last in the list and are met first.
@@ -326,7 +341,9 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         const GsmsTransition& transition = model_.transition(index);
         requireDeterministicTimers(model_, index);
         if (std::any_of(transition.timers.begin(), transition.timers.end(),
-                        [&](std::uint64_t timer) { return marked.at(timer); }))
+                        [&](std::uint64_t timer) {
+                            return std::find(marked.begin(), marked.end(), timer) != marked.end();
+                        }))
             continue;
         if (transition.timers.size() < 2) {
             enabled.push_back(index);
@@ -337,7 +354,7 @@ std::vector<std::uint64_t> ConversionContext::enabledTransitions(std::uint64_t s
         for (std::size_t i = 1; i < transition.timers.size(); ++i)
             together = remainingTime(model_, ages, transition.timers[i], index) == first && together;
         if (!together) continue;
-        for (std::uint64_t timer : transition.timers) marked[timer] = true;
+        marked.insert(marked.end(), transition.timers.begin(), transition.timers.end());
         enabled.push_back(index);
     }
     return enabled;
@@ -349,7 +366,7 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
     const LinearForm elapsed = model_.timer(timer).fixedDelay() ? remainingTime(model_, ages, timer, transition)
                                                                  : LinearForm(name);
     TimerAges result = ages;
-    for (std::optional<LinearForm>& age : result)
+    for (auto& [timer, age] : result.entries())
         if (age) addInPlace(*age, elapsed);
     for (std::uint64_t stopped : fired.timers) result.at(stopped).reset();
     return result;
@@ -459,7 +476,7 @@ void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expoly
         staying = subtract(std::move(staying), expressionOf_.fired(path));
         path.pop_back();
     }
-    Expolynomial& entry = (*sojourn_)[currentRow_][state];
+    Expolynomial& entry = rowSojourn_[state];
     entry = add(entry, staying);
 }
 

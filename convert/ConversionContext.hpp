@@ -21,6 +21,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <set>
@@ -43,12 +44,17 @@ using KernelMatrix = std::vector<std::vector<Expolynomial>>;
 //  - `sojourn`: per state of the process and GSMS state s, the probability that, having entered
 //    the row's state at time 0, the process is in s at time t and has not yet entered the next
 //    state of the process (an absorbing state stays in itself: 1).
-// Every path is walked to its end: nothing is cut off.
+// Every path is walked to its end: nothing is cut off. Both are sparse: a row lists only the
+// columns that some path reaches, so the process costs memory for the pairs of states joined by
+// a path, not for every pair.
 struct RenewalProcess {
+    // (column, entry) by ascending column, no zero entries.
+    using SparseRow = std::vector<std::pair<std::uint64_t, Expolynomial>>;
+
     std::vector<std::uint64_t> states;  // the GSMS index of each state of the process, ascending
     bool downStatesAbsorb = false;
-    KernelMatrix kernel;
-    std::vector<std::vector<Expolynomial>> sojourn;
+    std::vector<SparseRow> kernel;
+    std::vector<SparseRow> sojourn;
 };
 
 // The walk met a cycle through states outside the SMS that nothing ends: without a time bound
@@ -188,6 +194,10 @@ private:
     std::vector<std::uint64_t> pathStates_;
     std::vector<const TimerAges*> pathAges_;
     bool rejectCycles_ = false;
+    // The row being walked, by column, while computeRenewalProcess walks it.
+    bool sparseRow_ = false;
+    std::map<std::uint64_t, Expolynomial> rowEntries_;
+    std::map<std::uint64_t, Expolynomial> rowSojourn_;
 
     PathExpression expressionOf_;  // the expression of every path the walk meets
 };

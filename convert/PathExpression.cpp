@@ -7,6 +7,7 @@
 #include "convert/ModelAccess.hpp"
 
 #include <algorithm>
+#include <unordered_map>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -78,7 +79,7 @@ Expolynomial PathExpression::operator()(const Path& path) {
         frame.ages = ages;
         frame.elapsed = elapsed;
 
-        for (std::optional<LinearForm>& age : ages)
+        for (auto& [timer, age] : ages.entries())
             if (age) addInPlace(*age, firingTime);
         for (std::uint64_t timer : frame.transition->timers) ages.at(timer).reset();
         for (std::uint64_t timer : frame.destination->restartedTimers) ages.at(timer).emplace();
@@ -141,7 +142,7 @@ public:
     // timers deterministic and running with one remaining time, none taken by a transition with
     // several timers met before it (the walk meets them from the end of the outgoing list).
     std::vector<std::uint64_t> enabledJoined(std::uint64_t state, std::uint64_t fired) const {
-        std::vector<bool> marked(ages_.size());
+        std::vector<std::uint64_t> marked;  // the timers taken by a transition met before
         std::vector<std::uint64_t> enabled;
         const std::vector<std::uint64_t>& outgoing = model_.outgoingOf(state);
         for (auto it = outgoing.rbegin(); it != outgoing.rend(); ++it) {
@@ -152,14 +153,15 @@ public:
             bool together = true;
             for (std::uint64_t timer : transition.timers) {
                 const std::optional<LinearForm> left = remaining(timer);
-                if (!left || marked[timer] || (common && *left != *common)) {
+                if (!left || std::find(marked.begin(), marked.end(), timer) != marked.end() ||
+                    (common && *left != *common)) {
                     together = false;
                     break;
                 }
                 common = left;
             }
             if (!together) continue;
-            for (std::uint64_t timer : transition.timers) marked[timer] = true;
+            marked.insert(marked.end(), transition.timers.begin(), transition.timers.end());
             if (*it != fired) enabled.push_back(*it);
         }
         return enabled;
@@ -170,7 +172,7 @@ public:
         std::optional<LinearForm> elapsed;
         if (!transition.timers.empty()) elapsed = remaining(transition.timers.front());
         if (!elapsed) elapsed.emplace(variableName(fresh_++));
-        for (std::optional<LinearForm>& age : ages_)
+        for (auto& [timer, age] : ages_.entries())
             if (age) addInPlace(*age, *elapsed);
         for (std::uint64_t timer : transition.timers)
             if (timer < ages_.size()) ages_[timer].reset();
@@ -214,7 +216,7 @@ std::set<PathExpression::Competitor> PathExpression::competitors(const Path& pat
         std::size_t step = 0;
         bool pending = false;
     };
-    std::vector<Entry> table(model_.timerCount());
+    std::unordered_map<std::uint64_t, Entry> table;  // by timer: only the timers the path meets
     std::map<std::uint64_t, Entry> joined;  // by transition
     std::set<Competitor> result;
     std::optional<WalkAges> walk;
@@ -228,7 +230,7 @@ std::set<PathExpression::Competitor> PathExpression::competitors(const Path& pat
             const GsmsTransition& other = model_.transition(competitor);
             joined[competitor] = {competitor, k, true};
             for (std::uint64_t timer : other.timers) {
-                table.at(timer).pending = false;
+                table[timer].pending = false;
                 takenTimers.push_back(timer);
             }
         }
@@ -238,15 +240,15 @@ std::set<PathExpression::Competitor> PathExpression::competitors(const Path& pat
             if (other.timers.size() >= 2) continue;
             const std::uint64_t timer = firstTimer(other, competitor);
             if (std::find(takenTimers.begin(), takenTimers.end(), timer) != takenTimers.end()) continue;
-            table.at(timer) = {competitor, k, true};
+            table[timer] = {competitor, k, true};
             for (auto& [index, entry] : joined)
                 if (entry.pending && sharesATimer(model_.transition(index), {timer})) entry.pending = false;
         }
-        for (std::uint64_t timer : fired.timers) table.at(timer).pending = false;
+        for (std::uint64_t timer : fired.timers) table[timer].pending = false;
         for (auto& [index, entry] : joined)
             if (entry.pending && sharesATimer(model_.transition(index), fired.timers)) entry.pending = false;
         for (std::uint64_t timer : destination.restartedTimers) {
-            Entry& entry = table.at(timer);
+            Entry& entry = table[timer];
             if (!entry.pending) continue;
             result.insert({entry.step, entry.transition});
             entry.pending = false;
@@ -258,7 +260,7 @@ std::set<PathExpression::Competitor> PathExpression::competitors(const Path& pat
         }
         walk->fire(fired, destination);
     }
-    for (const Entry& entry : table)
+    for (const auto& [timer, entry] : table)
         if (entry.pending) result.insert({entry.step, entry.transition});
     for (const auto& [index, entry] : joined)
         if (entry.pending) result.insert({entry.step, entry.transition});

@@ -1,25 +1,35 @@
 #include "measures/EarliestEntry.hpp"
 
+#include <functional>
+#include <queue>
+#include <utility>
+
 namespace drova::measures {
 
 std::vector<std::optional<Rational>> earliestEntry(const ExactKernel& kernel, std::size_t start,
                                                    const std::vector<bool>& passable) {
-    // Dijkstra's algorithm; the graphs have one node per SMS state, so the quadratic form is fine.
+    // Dijkstra's algorithm with a heap: the cost grows with the number of possible transitions
+    // times the logarithm of the number of states.
     const std::size_t n = kernel.size();
     std::vector<std::optional<Rational>> earliest(n);
     std::vector<bool> settled(n, false);
+    using Candidate = std::pair<Rational, std::size_t>;
+    std::priority_queue<Candidate, std::vector<Candidate>, std::greater<>> pending;
     earliest[start] = Rational(0);
-    for (;;) {
-        std::optional<std::size_t> next;
-        for (std::size_t i = 0; i < n; ++i)
-            if (!settled[i] && earliest[i] && (!next || *earliest[i] < *earliest[*next])) next = i;
-        if (!next) break;
-        const std::size_t i = *next;
+    pending.emplace(Rational(0), start);
+    while (!pending.empty()) {
+        const auto [time, i] = pending.top();
+        pending.pop();
+        if (settled[i] || time != *earliest[i]) continue;
         settled[i] = true;
         if (!passable[i]) continue;
-        for (std::size_t j : kernel.successors()[i]) {
-            const Rational arrival = *earliest[i] + *kernel.entry(i, j).firstNonzeroTime();
-            if (!earliest[j] || arrival < *earliest[j]) earliest[j] = arrival;
+        for (const KernelEntry& entry : kernel.row(i)) {
+            const std::size_t j = entry.target;
+            const Rational arrival = time + *entry.function.firstNonzeroTime();
+            if (!earliest[j] || arrival < *earliest[j]) {
+                earliest[j] = arrival;
+                pending.emplace(arrival, j);
+            }
         }
     }
     return earliest;

@@ -1,5 +1,6 @@
 #include "measures/ExactKernel.hpp"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -11,20 +12,20 @@ std::string describeState(const SemiMarkovModel& model, std::size_t i) {
 ExactKernel::ExactKernel(const SemiMarkovModel& model) {
     checkShape(model);
     const std::size_t n = model.states.size();
-    entries_.resize(n);
-    embedded_.resize(n);
+    rows_.resize(n);
     successors_.resize(n);
     for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
+        for (const auto& [j, expression] : model.kernel[i].entries()) {
+            if (expression.isZero()) continue;
             const std::string what = "Kernel entry (" + std::to_string(i) + ", " + std::to_string(j) + ")";
-            PiecewiseExpolynomial entry = PiecewiseExpolynomial::fromExpolynomial(model.kernel[i][j], what);
+            PiecewiseExpolynomial entry = PiecewiseExpolynomial::fromExpolynomial(expression, what);
             const std::optional<ExactValue> limit = entry.limitAtInfinity();
             if (!limit)
                 throw std::invalid_argument(what + " does not settle to a limit as t grows, so it is not a distribution "
                                                    "function");
-            if (!entry.isZero()) successors_[i].push_back(j);
-            embedded_[i].push_back(*limit);
-            entries_[i].push_back(std::move(entry));
+            if (entry.isZero()) continue;
+            successors_[i].push_back(j);
+            rows_[i].push_back(KernelEntry{j, std::move(entry), *limit});
         }
         // Q_i(infinity) > 1 cannot be a probability; such a row would give negative probabilities of
         // never failing and probabilities above 1, so it is refused rather than clamped away.
@@ -36,9 +37,28 @@ ExactKernel::ExactKernel(const SemiMarkovModel& model) {
     }
 }
 
+const KernelEntry* ExactKernel::find(std::size_t i, std::size_t j) const {
+    const std::vector<KernelEntry>& entries = rows_[i];
+    const auto found = std::lower_bound(entries.begin(), entries.end(), j,
+                                        [](const KernelEntry& entry, std::size_t target) { return entry.target < target; });
+    return found != entries.end() && found->target == j ? &*found : nullptr;
+}
+
+const PiecewiseExpolynomial& ExactKernel::entry(std::size_t i, std::size_t j) const {
+    static const PiecewiseExpolynomial zero;
+    const KernelEntry* found = find(i, j);
+    return found ? found->function : zero;
+}
+
+const ExactValue& ExactKernel::embedded(std::size_t i, std::size_t j) const {
+    static const ExactValue zero;
+    const KernelEntry* found = find(i, j);
+    return found ? found->limit : zero;
+}
+
 ExactValue ExactKernel::rowSum(std::size_t i) const {
     ExactValue sum;
-    for (const ExactValue& p : embedded_[i]) sum += p;
+    for (const KernelEntry& entry : rows_[i]) sum += entry.limit;
     return sum;
 }
 
@@ -47,7 +67,9 @@ bool ExactKernel::losesProbability(std::size_t i) const { return !(rowSum(i) == 
 ExactValue ExactKernel::partialMean(std::size_t i, std::size_t j) const {
     // integral of t dQ(t) = integral of (Q(infinity) - Q(t)) dt; the complement decays in the last
     // piece because Q settles there.
-    const PiecewiseExpolynomial complement = entries_[i][j].constantMinus(embedded_[i][j]);
+    const KernelEntry* found = find(i, j);
+    if (!found) return ExactValue();
+    const PiecewiseExpolynomial complement = found->function.constantMinus(found->limit);
     if (complement.isZero()) return ExactValue();
     std::optional<ExactValue> integral = complement.integralToInfinity();
     if (!integral) throw std::logic_error("partialMean: the kernel entry does not settle");

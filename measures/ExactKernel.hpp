@@ -13,6 +13,15 @@
 
 namespace drova::measures {
 
+// One possible transition i -> j: Q_ij, not the zero function, and its limit Q_ij(infinity).
+struct KernelEntry {
+    std::size_t target = 0;
+    PiecewiseExpolynomial function;
+    ExactValue limit;
+};
+
+// The kernel is kept by rows of its non-zero entries, so its size and the cost of building it
+// grow with the number of possible transitions rather than with the square of the states.
 class ExactKernel {
 public:
     // Converts every entry; throws std::invalid_argument for an entry that is not a function of t
@@ -20,10 +29,13 @@ public:
     // whose limits add up to more than 1.
     explicit ExactKernel(const SemiMarkovModel& model);
 
-    std::size_t size() const { return entries_.size(); }
-    const PiecewiseExpolynomial& entry(std::size_t i, std::size_t j) const { return entries_[i][j]; }
+    std::size_t size() const { return rows_.size(); }
+    // The non-zero entries of row i, by ascending target.
+    const std::vector<KernelEntry>& row(std::size_t i) const { return rows_[i]; }
+    // Q_ij (the zero function when j cannot follow i).
+    const PiecewiseExpolynomial& entry(std::size_t i, std::size_t j) const;
     // Q_ij(infinity): the probability that j follows i.
-    const ExactValue& embedded(std::size_t i, std::size_t j) const { return embedded_[i][j]; }
+    const ExactValue& embedded(std::size_t i, std::size_t j) const;
     // The states that can follow each state (Q_ij not the zero function).
     const Successors& successors() const { return successors_; }
     // sum_j Q_ij(infinity).
@@ -37,8 +49,9 @@ public:
     ExactValue partialMean(std::size_t i, std::size_t j) const;
 
 private:
-    std::vector<std::vector<PiecewiseExpolynomial>> entries_;
-    std::vector<std::vector<ExactValue>> embedded_;
+    const KernelEntry* find(std::size_t i, std::size_t j) const;
+
+    std::vector<std::vector<KernelEntry>> rows_;
     Successors successors_;
 };
 

@@ -12,6 +12,7 @@
 // the kernel's supports) F is exactly 0 and R exactly 1.
 
 #include "algebra/Rational.hpp"
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <cstddef>
@@ -33,5 +34,8 @@ struct FailureCurve {
 // negative, or the model is malformed.
 FailureCurve failureProbability(const SemiMarkovModel& model, const std::vector<Rational>& times,
                                 std::optional<std::size_t> from = std::nullopt);
+// The same with the model's kernel already converted (it must be the model's).
+FailureCurve failureProbability(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                const std::vector<Rational>& times, std::optional<std::size_t> from = std::nullopt);
 
 }  // namespace drova::measures

@@ -43,20 +43,29 @@ FirstPassage analyseFirstPassage(const SemiMarkovModel& model, const ExactKernel
 
     // The largest set of up states that lose no probability and lead only to down states or back
     // into the set: from them the down states are entered with probability 1.
+    // Removing a state can remove its predecessors: a worklist over the predecessors keeps this
+    // linear in the number of transitions.
     result.sureToFail = result.mayFail;
+    Successors predecessors(n);
     for (std::size_t i = 0; i < n; ++i)
-        if (result.sureToFail[i] && kernel.losesProbability(i)) result.sureToFail[i] = false;
-    for (bool changed = true; changed;) {
-        changed = false;
-        for (std::size_t i = 0; i < n; ++i) {
-            if (!result.sureToFail[i]) continue;
-            for (std::size_t j : kernel.successors()[i])
-                if (!result.down[j] && !result.sureToFail[j]) {
-                    result.sureToFail[i] = false;
-                    changed = true;
-                    break;
-                }
-        }
+        if (result.mayFail[i])
+            for (std::size_t j : kernel.successors()[i]) predecessors[j].push_back(i);
+    std::vector<std::size_t> removed;
+    const auto remove = [&](std::size_t i) {
+        if (!result.sureToFail[i]) return;
+        result.sureToFail[i] = false;
+        removed.push_back(i);
+    };
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!result.sureToFail[i]) continue;
+        if (kernel.losesProbability(i)) remove(i);
+        for (std::size_t j : kernel.successors()[i])
+            if (!result.down[j] && !result.mayFail[j]) remove(i);
+    }
+    while (!removed.empty()) {
+        const std::size_t j = removed.back();
+        removed.pop_back();
+        for (std::size_t i : predecessors[j]) remove(i);
     }
     return result;
 }

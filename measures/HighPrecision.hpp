@@ -9,8 +9,9 @@
 
 namespace drova::measures {
 
-// 50 decimal digits: the linear systems of the embedded chain are solved in this type, so that
-// their condition numbers (about 1 / probability of failing per cycle) cost no visible digits.
+// 50 decimal digits: the sums of the long-run values and the Taylor series of the solution before
+// the first change of the kernel are formed in this type, so that their cancellations cost no
+// visible digits.
 using HighPrecision = boost::multiprecision::cpp_bin_float_50;
 using HighPrecisionMatrix = Eigen::Matrix<HighPrecision, Eigen::Dynamic, Eigen::Dynamic>;
 using HighPrecisionVector = Eigen::Matrix<HighPrecision, Eigen::Dynamic, 1>;

@@ -21,9 +21,9 @@ double valueAt(const PiecewiseExpolynomial& f, const Rational& t) {
 
 // The mean time to leave state i, given that it is left: the integral of L - S(t), S the row
 // sum and L its limit, divided by L. None when the state is never left or the mean diverges.
-std::optional<double> meanTimeToLeave(const std::vector<Expolynomial>& row, std::size_t i) {
+std::optional<double> meanTimeToLeave(const ExpolynomialRow& row, std::size_t i) {
     Expolynomial sum;
-    for (const Expolynomial& entry : row) sum = add(sum, entry);
+    for (const auto& [j, entry] : row.entries()) sum = add(sum, entry);
     const PiecewiseExpolynomial total =
         PiecewiseExpolynomial::fromExpolynomial(sum, "The kernel row of state " + std::to_string(i));
     const std::optional<ExactValue> limit = total.limitAtInfinity();
@@ -42,9 +42,9 @@ KernelValues kernelValues(const SemiMarkovModel& model, const std::vector<Ration
     KernelValues result;
     result.values.assign(n, std::vector<std::vector<double>>(n, std::vector<double>(times.size())));
     for (std::size_t i = 0; i < n; ++i) {
-        for (std::size_t j = 0; j < n; ++j) {
+        for (const auto& [j, expression] : model.kernel[i].entries()) {
             const PiecewiseExpolynomial entry = PiecewiseExpolynomial::fromExpolynomial(
-                model.kernel[i][j], "The kernel entry from state " + std::to_string(i) + " to state " + std::to_string(j));
+                expression, "The kernel entry from state " + std::to_string(i) + " to state " + std::to_string(j));
             for (std::size_t k = 0; k < times.size(); ++k) result.values[i][j][k] = valueAt(entry, times[k]);
         }
         if (const std::optional<double> mean = meanTimeToLeave(model.kernel[i], i))

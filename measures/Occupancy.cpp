@@ -9,15 +9,16 @@ namespace drova::measures {
 
 Expolynomial occupancyOf(const SemiMarkovModel& model, std::size_t i, bool down) {
     Expolynomial total;
-    for (std::size_t s = 0; s < model.gsmsStates.size(); ++s)
-        if (model.gsmsStates[s].down == down) total = add(std::move(total), model.occupancy[i][s]);
+    for (const auto& [s, entry] : model.occupancy[i].entries())
+        if (model.gsmsStates[s].down == down) total = add(std::move(total), entry);
     return total;
 }
 
 bool showsDownState(const SemiMarkovModel& model, std::size_t i) {
     if (model.states[i].down) return true;
-    for (std::size_t s = 0; s < model.gsmsStates.size(); ++s)
-        if (model.gsmsStates[s].down && !model.occupancy[i][s].isZero()) return true;
+    if (model.occupancy.empty()) return false;
+    for (const auto& [s, entry] : model.occupancy[i].entries())
+        if (model.gsmsStates[s].down && !entry.isZero()) return true;
     return false;
 }
 
@@ -26,7 +27,7 @@ void checkOccupancyAddsUp(const SemiMarkovModel& model, const ExactKernel& kerne
         if (!considered[i] || kernel.losesProbability(i)) continue;
         Expolynomial difference = subtract(add(occupancyOf(model, i, false), occupancyOf(model, i, true)),
                                            Expolynomial(Term(Rational(1))));
-        for (const Expolynomial& entry : model.kernel[i]) difference = add(std::move(difference), entry);
+        for (const auto& [j, entry] : model.kernel[i].entries()) difference = add(std::move(difference), entry);
         const std::string what = "The occupancy of " + describeState(model, i);
         if (!PiecewiseExpolynomial::fromExpolynomial(difference, what).isZero())
             throw std::invalid_argument(what + " does not add up to the probability of not having left it");

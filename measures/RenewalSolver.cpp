@@ -6,6 +6,7 @@
 #include "measures/TimeGrid.hpp"
 
 #include <Eigen/Dense>
+#include <Eigen/SparseLU>
 
 #include <algorithm>
 #include <numeric>
@@ -37,17 +38,27 @@ std::size_t longestLag(const std::vector<DiscreteEntry>& entries) {
 }
 
 // I minus the part of dQ inside the current cell (point masses at u = 0 and the near edges of the
-// pieces that start at 0), as a map of the node values of all unknowns of one cell.
-Eigen::MatrixXd currentCellMatrix(const std::vector<DiscreteEntry>& entries, std::size_t unknowns, std::size_t p) {
+// pieces that start at 0), as a sparse map of the node values of all unknowns of one cell.
+Eigen::SparseMatrix<double> currentCellMatrix(const std::vector<DiscreteEntry>& entries, std::size_t unknowns,
+                                              std::size_t p) {
     const Eigen::Index size = static_cast<Eigen::Index>(unknowns * p);
-    Eigen::MatrixXd matrix = Eigen::MatrixXd::Identity(size, size);
+    std::vector<Eigen::Triplet<double>> triplets;
+    for (Eigen::Index k = 0; k < size; ++k) triplets.emplace_back(k, k, 1.0);
     for (const DiscreteEntry& entry : entries) {
-        auto block = matrix.block(entry.target * p, entry.source * p, p, p);
+        const auto row0 = static_cast<Eigen::Index>(entry.target * p);
+        const auto column0 = static_cast<Eigen::Index>(entry.source * p);
         for (const PointMass& mass : entry.masses)
-            if (mass.lag == 0) block.diagonal().array() -= mass.mass;
+            if (mass.lag == 0)
+                for (std::size_t l = 0; l < p; ++l) triplets.emplace_back(row0 + l, column0 + l, -mass.mass);
         for (const DensityPiece& piece : entry.pieces)
-            if (piece.startLag == 0) block -= piece.nearEdge;
+            if (piece.startLag == 0)
+                for (Eigen::Index r = 0; r < piece.nearEdge.rows(); ++r)
+                    for (Eigen::Index c = 0; c < piece.nearEdge.cols(); ++c)
+                        triplets.emplace_back(row0 + r, column0 + c, -piece.nearEdge(r, c));
     }
+    Eigen::SparseMatrix<double> matrix(size, size);
+    matrix.setFromTriplets(triplets.begin(), triplets.end());  // duplicates are summed
+    matrix.prune(0.0);
     return matrix;
 }
 
@@ -56,42 +67,6 @@ Eigen::MatrixXd currentCellMatrix(const std::vector<DiscreteEntry>& entries, std
 template <typename Target, typename Source>
 void addProduct(Target&& target, const Eigen::MatrixXd& matrix, const Source& source, double sign = 1.0) {
     for (Eigen::Index c = 0; c < source.cols(); ++c) target.col(c).noalias() += sign * (matrix * source.col(c));
-}
-
-// A block of the inverse of the current cell's matrix: how the right-hand side of unknown
-// `source` enters the solution of unknown `target`.
-struct InverseBlock {
-    std::size_t target;
-    std::size_t source;
-    Eigen::MatrixXd matrix;
-};
-
-// The blocks of the inverse that are not zero. Block (i, j) of (I - A)^(-1) = I + A + A^2 + ...
-// vanishes unless j can be reached from i through the blocks of A (the transitions possible
-// within one cell), and most transitions of a model take some minimum time; so the inverse is
-// applied block by block, which makes the cost per cell grow with the number of transitions
-// rather than with the square of the number of states.
-std::vector<InverseBlock> blocksOfInverse(const Eigen::MatrixXd& inverse, const std::vector<DiscreteEntry>& entries,
-                                          std::size_t unknowns, std::size_t p) {
-    std::vector<std::vector<bool>> reaches(unknowns, std::vector<bool>(unknowns, false));
-    for (std::size_t i = 0; i < unknowns; ++i) reaches[i][i] = true;
-    for (const DiscreteEntry& entry : entries) {
-        const bool withinCell = std::any_of(entry.masses.begin(), entry.masses.end(),
-                                            [](const PointMass& mass) { return mass.lag == 0; }) ||
-                                std::any_of(entry.pieces.begin(), entry.pieces.end(),
-                                            [](const DensityPiece& piece) { return piece.startLag == 0; });
-        if (withinCell) reaches[entry.target][entry.source] = true;
-    }
-    for (std::size_t k = 0; k < unknowns; ++k)  // transitive closure
-        for (std::size_t i = 0; i < unknowns; ++i)
-            if (reaches[i][k])
-                for (std::size_t j = 0; j < unknowns; ++j)
-                    if (reaches[k][j]) reaches[i][j] = true;
-    std::vector<InverseBlock> blocks;
-    for (std::size_t i = 0; i < unknowns; ++i)
-        for (std::size_t j = 0; j < unknowns; ++j)
-            if (reaches[i][j]) blocks.push_back(InverseBlock{i, j, inverse.block(i * p, j * p, p, p)});
-    return blocks;
 }
 
 std::size_t cellOf(const Rational& t, const Rational& h) {
@@ -170,9 +145,8 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     const Rational horizon = *std::max_element(times.begin(), times.end());
 
     std::vector<const PiecewiseExpolynomial*> functions;
-    for (const auto& kernelRow : equation.kernel)
-        for (const PiecewiseExpolynomial* entry : kernelRow)
-            if (entry && !entry->isZero()) functions.push_back(entry);
+    for (const RenewalEquation::Entry& entry : equation.kernel)
+        if (entry.function && !entry.function->isZero()) functions.push_back(entry.function);
     for (const auto& forcingRow : equation.forcing)
         for (const PiecewiseExpolynomial& f : forcingRow) functions.push_back(&f);
     const Rational h = chooseCellLength(functions, horizon);
@@ -186,20 +160,29 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     const CellBasis basis(NodesPerCell);
     const std::size_t p = basis.size();
     std::vector<DiscreteEntry> entries;
-    for (std::size_t i = 0; i < unknowns; ++i)
-        for (std::size_t j = 0; j < unknowns; ++j) {
-            const PiecewiseExpolynomial* entry = equation.kernel[i][j];
-            if (entry && !entry->isZero()) entries.push_back(discretiseEntry(*entry, i, j, h, basis));
-        }
+    for (const RenewalEquation::Entry& entry : equation.kernel)
+        if (entry.function && !entry.function->isZero())
+            entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis));
 
-    // The current cell's system is the same for every cell: it is inverted once, and each cell
-    // then costs matrix products. The matrix is I minus a substochastic part, so its inverse is
-    // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
-    const Eigen::FullPivLU<Eigen::MatrixXd> currentCell(currentCellMatrix(entries, unknowns, p));
-    if (!currentCell.isInvertible())
+    // The current cell's system is the same for every cell: it is factorised once, and each cell
+    // then costs a sparse solve. The matrix is I minus a substochastic part, so it is well
+    // conditioned unless a cycle of zero delays returns with probability (close to) 1; then it
+    // is singular, or nearly so, which the pivots show.
+    Eigen::SparseMatrix<double> cellMatrix = currentCellMatrix(entries, unknowns, p);
+    cellMatrix.makeCompressed();
+    Eigen::SparseLU<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>> currentCell;
+    currentCell.compute(cellMatrix);
+    bool invertible = currentCell.info() == Eigen::Success;
+    if (invertible) {
+        // The inverse of I minus a substochastic map stays moderate; one that blows a vector of
+        // ones up to rounding level's reciprocal belongs to a matrix that is singular but for
+        // rounding.
+        const Eigen::VectorXd probe = currentCell.solve(Eigen::VectorXd::Ones(cellMatrix.rows()));
+        invertible = probe.allFinite() && (probe.size() == 0 || probe.cwiseAbs().maxCoeff() < 1e12);
+    }
+    if (!invertible)
         throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
                                     "probability 1, so the process never leaves it");
-    const std::vector<InverseBlock> inverse = blocksOfInverse(currentCell.inverse(), entries, unknowns, p);
 
     const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
     const std::size_t depth = std::min(longestLag(entries), cellCount);
@@ -228,9 +211,7 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
         addEarlierCells(entries, sums, history, cell, p, rhs);
-        history[cell].setZero();
-        for (const InverseBlock& block : inverse)
-            addProduct(history[cell].middleRows(block.target * p, p), block.matrix, rhs.middleRows(block.source * p, p));
+        history[cell] = currentCell.solve(rhs);
         advanceSums(entries, sums, history, cell, p);
 
         // The requested times in this cell, from its polynomial.

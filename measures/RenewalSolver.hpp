@@ -9,14 +9,16 @@
 // imposed at the nodes; its convolutions are applied exactly to the cell polynomials through the
 // weights of DiscreteKernel (point masses at grid points hit nodes of earlier cells exactly;
 // densities are integrated against the Lagrange polynomials). The part of dQ within the current
-// cell makes one small linear system per cell, the same for every cell, factorised once.
+// cell makes one linear system per cell, the same for every cell: sparse (a p by p block per
+// transition that can happen within a cell), factorised once by a sparse LU.
 //
 // Accuracy: the error is that of degree p - 1 interpolation of analytic functions varying by at
 // most a factor e^2 per cell, below double rounding for p = 16; what remains is rounding, which
 // the Volterra recursion accumulates about linearly in the number of renewals by t (measured:
 // relative errors of 1e-16 to 1e-12, 1e-12 on a reliability of 1e-28).
-// Cost: t_max / h cells, each O(p^2 c) per block of the current cell's inverse (pairs of states
-// joined by transitions that can happen within one cell), O(p^2 c) per kernel piece and
+// Cost: t_max / h cells, each a solve with the sparse LU factors of the current cell's system
+// (O(p^2 c) per block of the factors: about one per transition within a cell when the states
+// are numbered along such transitions), O(p^2 c) per kernel piece and
 // O(p d c) per rate of each piece (d: its largest power + 1), independent of the pieces'
 // lengths. Memory: the node values of as many cells as the longest piece or delay spans.
 
@@ -36,8 +38,13 @@ inline constexpr std::size_t MaximumCells = 10'000'000;
 inline constexpr std::size_t MaximumHistoryValues = 100'000'000;
 
 struct RenewalEquation {
-    // u by u; nullptr where no transition is possible.
-    std::vector<std::vector<const PiecewiseExpolynomial*>> kernel;
+    // The possible transitions: X_target depends on X_source through Q_(target, source).
+    struct Entry {
+        std::size_t target = 0;
+        std::size_t source = 0;
+        const PiecewiseExpolynomial* function = nullptr;
+    };
+    std::vector<Entry> kernel;
     // u by c.
     std::vector<std::vector<PiecewiseExpolynomial>> forcing;
 };

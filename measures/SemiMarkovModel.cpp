@@ -6,7 +6,7 @@ namespace drova::measures {
 
 namespace {
 
-void checkMatrix(const ExpolynomialMatrix& matrix, std::size_t rows, std::size_t columns, const std::string& name) {
+void checkMatrix(const SparseExpolynomialMatrix& matrix, std::size_t rows, std::size_t columns, const std::string& name) {
     if (matrix.size() != rows)
         throw std::invalid_argument("The " + name + " has " + std::to_string(matrix.size()) + " rows but the model has " +
                                     std::to_string(rows) + " SMS states");
@@ -18,6 +18,37 @@ void checkMatrix(const ExpolynomialMatrix& matrix, std::size_t rows, std::size_t
 }
 
 }  // namespace
+
+ExpolynomialRow::ExpolynomialRow(const std::vector<Expolynomial>& dense) : width_(dense.size()) {
+    for (std::size_t j = 0; j < dense.size(); ++j)
+        if (!dense[j].isZero()) entries_.emplace(j, dense[j]);
+}
+
+ExpolynomialRow::ExpolynomialRow(std::initializer_list<Expolynomial> dense)
+    : ExpolynomialRow(std::vector<Expolynomial>(dense)) {}
+
+const Expolynomial& ExpolynomialRow::operator[](std::size_t column) const {
+    static const Expolynomial zero;
+    const auto found = entries_.find(column);
+    return found == entries_.end() ? zero : found->second;
+}
+
+Expolynomial& ExpolynomialRow::operator[](std::size_t column) {
+    if (column >= width_) throw std::out_of_range("Column " + std::to_string(column) + " of a row of " +
+                                                  std::to_string(width_));
+    return entries_[column];
+}
+
+void ExpolynomialRow::pop_back() {
+    if (width_ == 0) return;
+    --width_;
+    entries_.erase(width_);
+}
+
+SparseExpolynomialMatrix::SparseExpolynomialMatrix(const ExpolynomialMatrix& dense) {
+    rows_.reserve(dense.size());
+    for (const std::vector<Expolynomial>& row : dense) rows_.emplace_back(row);
+}
 
 void checkShape(const SemiMarkovModel& model) {
     const std::size_t n = model.states.size();

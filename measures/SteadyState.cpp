@@ -3,6 +3,7 @@
 #include "measures/ExactKernel.hpp"
 #include "measures/HighPrecision.hpp"
 #include "measures/Occupancy.hpp"
+#include "measures/SparseElimination.hpp"
 
 #include <limits>
 #include <stdexcept>
@@ -32,23 +33,28 @@ void checkEveryStateIsLeft(const SemiMarkovModel& model, const ExactKernel& kern
     }
 }
 
-// The stationary vector of P on `states` (a closed class): nu (I - P) = 0, sum nu = 1.
+// The stationary vector of P on `states` (a closed class): nu P = nu, sum nu = 1, by elimination
+// without subtraction (SparseElimination), so every component keeps its relative accuracy however
+// rarely its state is visited.
 HighPrecisionVector stationaryVector(const ExactKernel& kernel, const std::vector<std::size_t>& states) {
-    const Eigen::Index size = static_cast<Eigen::Index>(states.size());
-    HighPrecisionMatrix system(size, size);
-    for (Eigen::Index r = 0; r < size; ++r)
-        for (Eigen::Index c = 0; c < size; ++c)
-            system(r, c) = (r == c ? HighPrecision(1) : HighPrecision(0)) - kernel.embedded(states[c], states[r]).approximate();
-    system.row(size - 1).setOnes();
-    HighPrecisionVector rhs = HighPrecisionVector::Zero(size);
-    rhs[size - 1] = 1;
-    return system.fullPivLu().solve(rhs);
+    std::vector<std::size_t> position(kernel.size(), states.size());
+    for (std::size_t r = 0; r < states.size(); ++r) position[states[r]] = r;
+    SubstochasticSystem system(states.size());
+    for (std::size_t r = 0; r < states.size(); ++r)
+        for (const KernelEntry& entry : kernel.row(states[r]))
+            if (position[entry.target] < states.size())
+                system.addTransition(r, position[entry.target], entry.limit.toLongDouble());
+    const std::vector<long double> nu = system.stationary();
+    HighPrecisionVector result(static_cast<Eigen::Index>(states.size()));
+    for (std::size_t r = 0; r < states.size(); ++r) result[static_cast<Eigen::Index>(r)] = HighPrecision(nu[r]);
+    return result;
 }
 
 }  // namespace
 
-SteadyState steadyState(const SemiMarkovModel& model) {
-    const ExactKernel kernel(model);
+SteadyState steadyState(const SemiMarkovModel& model) { return steadyState(model, ExactKernel(model)); }
+
+SteadyState steadyState(const SemiMarkovModel& model, const ExactKernel& kernel) {
     const std::size_t n = kernel.size();
     const std::size_t m = model.gsmsStates.size();
     const std::vector<bool> reachable = reachableFrom(kernel.successors(), model.initialState);
@@ -71,7 +77,7 @@ SteadyState steadyState(const SemiMarkovModel& model) {
     HighPrecision cycleTime = 0;
     for (std::size_t r = 0; r < closed.size(); ++r) {
         ExactValue tau;
-        for (std::size_t j : kernel.successors()[closed[r]]) tau += kernel.partialMean(closed[r], j);
+        for (const KernelEntry& entry : kernel.row(closed[r])) tau += kernel.partialMean(closed[r], entry.target);
         sojourn[r] = tau.approximate();
         cycleTime += nu[static_cast<Eigen::Index>(r)] * sojourn[r];
     }
@@ -92,11 +98,10 @@ SteadyState steadyState(const SemiMarkovModel& model) {
     if (m > 0) {
         std::vector<HighPrecision> stateTime(m, HighPrecision(0));
         for (std::size_t r = 0; r < closed.size(); ++r)
-            for (std::size_t s = 0; s < m; ++s) {
+            for (const auto& [s, expression] : model.occupancy[closed[r]].entries()) {
                 const std::string what = "The occupancy of " + describeState(model, closed[r]) + " in GSMS state " +
                                          model.gsmsStates[s].name;
-                const PiecewiseExpolynomial occupancy =
-                    PiecewiseExpolynomial::fromExpolynomial(model.occupancy[closed[r]][s], what);
+                const PiecewiseExpolynomial occupancy = PiecewiseExpolynomial::fromExpolynomial(expression, what);
                 if (occupancy.isZero()) continue;
                 const std::optional<ExactValue> eta = occupancy.integralToInfinity();
                 if (!eta) throw std::invalid_argument(what + " does not vanish as t grows");

@@ -8,8 +8,9 @@
 //   pi_s = sum_i nu_i eta_is / sum_i nu_i tau_i
 // (the time average; it is also lim P_s(t) whenever that limit exists, which fails only for
 // lattice sojourns, such as deterministic cycles). tau and eta are exact integrals of the kernel
-// and occupancy terms; nu is solved in 50-digit arithmetic.
+// and occupancy terms; nu is solved by sparse elimination without subtraction (SparseElimination).
 
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <vector>
@@ -35,5 +36,7 @@ struct SteadyState {
 // entered is never left or loses probability, or more than one closed class can be entered
 // from the initial state; or when the occupancy does not add up.
 SteadyState steadyState(const SemiMarkovModel& model);
+// The same with the model's kernel already converted (it must be the model's).
+SteadyState steadyState(const SemiMarkovModel& model, const ExactKernel& kernel);
 
 }  // namespace drova::measures

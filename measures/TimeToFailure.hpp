@@ -7,9 +7,11 @@
 // w_i = E[T; T < infinity | start in i] solve, over the up states that may fail,
 //   (I - P) a = P 1_down,   (I - P) w = mu 1_down + mu a,
 // and when failing is certain (a = 1) the mean time to failure m = w solves (I - P) m = tau with
-// tau_i the mean sojourn in i. These systems are solved in 50-digit arithmetic, so the results
-// are exact to double precision.
+// tau_i the mean sojourn in i. These systems are solved by sparse elimination without subtraction
+// (SparseElimination), and the probability of never failing from the exits that do not fail, so
+// every result keeps its relative accuracy to a few roundings, small or not.
 
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <cstddef>
@@ -31,5 +33,8 @@ struct TimeToFailure {
 // std::invalid_argument when no down state can be entered (see analyseFirstPassage) or the model
 // is malformed.
 TimeToFailure timeToFailure(const SemiMarkovModel& model, std::optional<std::size_t> from = std::nullopt);
+// The same with the model's kernel already converted (it must be the model's).
+TimeToFailure timeToFailure(const SemiMarkovModel& model, const ExactKernel& kernel,
+                            std::optional<std::size_t> from = std::nullopt);
 
 }  // namespace drova::measures

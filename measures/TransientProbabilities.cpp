@@ -1,8 +1,10 @@
 #include "measures/TransientProbabilities.hpp"
 
+#include "measures/AtTimeZero.hpp"
 #include "measures/EarliestEntry.hpp"
 #include "measures/ExactKernel.hpp"
 #include "measures/FirstPassage.hpp"
+#include "measures/MarkovianKernel.hpp"
 #include "measures/Occupancy.hpp"
 #include "measures/RenewalSolver.hpp"
 
@@ -11,9 +13,69 @@
 
 namespace drova::measures {
 
+namespace {
+
+// The probabilities by uniformization when every state that can be entered has an exponential
+// sojourn spent in one GSMS state; none otherwise.
+std::optional<TransientProbabilities> markovianTransient(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                                         const std::vector<std::size_t>& states, std::size_t start,
+                                                         const std::vector<Rational>& times) {
+    const std::size_t m = model.gsmsStates.size();
+    std::vector<Rational> rates(states.size());
+    std::vector<std::size_t> shown(states.size());  // the GSMS state of each sojourn
+    for (std::size_t r = 0; r < states.size(); ++r) {
+        const std::size_t i = states[r];
+        const std::optional<Rational> rate = exponentialSojournRate(kernel, i);
+        if (!rate) return std::nullopt;
+        rates[r] = *rate;
+        std::optional<std::size_t> only;
+        for (const auto& [s, occupancy] : model.occupancy[i].entries()) {
+            if (occupancy.isZero()) continue;
+            if (only) return std::nullopt;
+            const PiecewiseExpolynomial f = PiecewiseExpolynomial::fromExpolynomial(
+                occupancy, "The occupancy of " + describeState(model, i) + " in GSMS state " + model.gsmsStates[s].name);
+            if (!isExponentialSurvival(f, *rate)) return std::nullopt;
+            only = s;
+        }
+        if (!only) return std::nullopt;
+        shown[r] = *only;
+    }
+    const MarkovChain chain = markovChainOf(kernel, states, rates, std::vector<bool>(states.size(), false));
+    std::vector<std::size_t> up, down;
+    for (std::size_t r = 0; r < states.size(); ++r) (model.gsmsStates[shown[r]].down ? down : up).push_back(r);
+    std::vector<std::vector<std::size_t>> watched;
+    if (!up.empty()) watched.push_back(up);
+    if (!down.empty()) watched.push_back(down);
+    std::vector<double> at;
+    for (const Rational& t : times) at.push_back(t.convert_to<double>());
+    const std::size_t from = std::find(states.begin(), states.end(), start) - states.begin();
+    const std::vector<std::vector<double>> distribution = uniformizedDistribution(chain, from, at, watched);
+
+    TransientProbabilities result;
+    result.states.assign(m, std::vector<double>(times.size(), 0.0));
+    result.availability.assign(times.size(), 0.0);
+    result.unavailability.assign(times.size(), 0.0);
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        for (std::size_t r = 0; r < states.size(); ++r) result.states[shown[r]][k] += distribution[k][r];
+        for (std::size_t r : up) result.availability[k] += distribution[k][r];
+        for (std::size_t r : down) result.unavailability[k] += distribution[k][r];
+        for (std::size_t s = 0; s < m; ++s) result.states[s][k] = std::clamp(result.states[s][k], 0.0, 1.0);
+        result.availability[k] = std::clamp(result.availability[k], 0.0, 1.0);
+        result.unavailability[k] = std::clamp(result.unavailability[k], 0.0, 1.0);
+    }
+    return result;
+}
+
+}  // namespace
+
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const std::vector<Rational>& times) {
     checkTimes(times);
-    const ExactKernel kernel(model);
+    return transientProbabilities(model, ExactKernel(model), times);
+}
+
+TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                              const std::vector<Rational>& times) {
+    checkTimes(times);
     if (model.gsmsStates.empty())
         throw std::invalid_argument("The model has no GSMS states and occupancy, so its state probabilities and "
                                     "availability cannot be computed");
@@ -26,16 +88,34 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
 
     // Columns: the m GSMS states, then the availability and the unavailability.
     std::vector<std::size_t> unknowns;
+    std::vector<std::size_t> position(n, n);
     for (std::size_t i = 0; i < n; ++i)
-        if (reachable[i]) unknowns.push_back(i);
+        if (reachable[i]) {
+            position[i] = unknowns.size();
+            unknowns.push_back(i);
+        }
+    if (std::optional<TransientProbabilities> markovian = markovianTransient(model, kernel, unknowns, start, times))
+        return std::move(*markovian);
+
+    // Only the GSMS states that some sojourn can show get a column of their own; the others are
+    // never occupied.
+    std::vector<bool> isShown(m, false);
+    for (std::size_t i : unknowns)
+        for (const auto& [s, occupancy] : model.occupancy[i].entries())
+            if (!occupancy.isZero()) isShown[s] = true;
+    std::vector<std::size_t> shown;
+    for (std::size_t s = 0; s < m; ++s)
+        if (isShown[s]) shown.push_back(s);
+    const std::size_t shownCount = shown.size();
+
     RenewalEquation equation;
-    for (std::size_t i : unknowns) {
-        std::vector<const PiecewiseExpolynomial*> row;
-        for (std::size_t j : unknowns) row.push_back(&kernel.entry(i, j));
-        equation.kernel.push_back(std::move(row));
+    for (std::size_t u = 0; u < unknowns.size(); ++u) {
+        const std::size_t i = unknowns[u];
+        for (const KernelEntry& entry : kernel.row(i))
+            if (position[entry.target] < n) equation.kernel.push_back({u, position[entry.target], &entry.function});
         std::vector<PiecewiseExpolynomial> forcing;
         const std::string state = describeState(model, i);
-        for (std::size_t s = 0; s < m; ++s)
+        for (std::size_t s : shown)
             forcing.push_back(PiecewiseExpolynomial::fromExpolynomial(
                 model.occupancy[i][s], "The occupancy of " + state + " in GSMS state " + model.gsmsStates[s].name));
         forcing.push_back(PiecewiseExpolynomial::fromExpolynomial(occupancyOf(model, i, false),
@@ -48,7 +128,7 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
     // A column is 0 before the earliest entry into an SMS state plus the earliest instant at
     // which that state's forcing is not 0; never 0 when no such instant exists.
     const std::vector<std::optional<Rational>> earliest = earliestEntry(kernel, start, std::vector<bool>(n, true));
-    const std::size_t columns = m + 2;
+    const std::size_t columns = shownCount + 2;
     std::vector<std::optional<Rational>> firstPossible(columns);
     std::vector<bool> everPossible(columns, false);
     for (std::size_t u = 0; u < unknowns.size(); ++u)
@@ -60,18 +140,28 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
             everPossible[c] = true;
         }
 
-    const std::size_t row = std::find(unknowns.begin(), unknowns.end(), start) - unknowns.begin();
-    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, row, times);
+    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, position[start], times);
     std::vector<std::vector<double>> byColumn(columns, std::vector<double>(times.size(), 0.0));
     for (std::size_t k = 0; k < times.size(); ++k)
         for (std::size_t c = 0; c < columns; ++c)
             if (everPossible[c] && times[k] >= *firstPossible[c]) byColumn[c][k] = std::clamp(values[k][c], 0.0, 1.0);
 
+    // At t = 0 only the transitions that take no time count: solved for exactly.
+    if (std::find(times.begin(), times.end(), Rational(0)) != times.end()) {
+        std::vector<std::vector<ExactValue>> forcingAtZero(unknowns.size());
+        for (std::size_t u = 0; u < unknowns.size(); ++u)
+            for (const PiecewiseExpolynomial& f : equation.forcing[u]) forcingAtZero[u].push_back(valueAtZero(f));
+        const std::vector<double> atZero = solutionAtZero(kernel, unknowns, position, forcingAtZero)[position[start]];
+        for (std::size_t k = 0; k < times.size(); ++k)
+            if (times[k] == 0)
+                for (std::size_t c = 0; c < columns; ++c) byColumn[c][k] = std::clamp(atZero[c], 0.0, 1.0);
+    }
+
     TransientProbabilities result;
-    result.unavailability = std::move(byColumn[m + 1]);
-    result.availability = std::move(byColumn[m]);
-    byColumn.resize(m);
-    result.states = std::move(byColumn);
+    result.unavailability = std::move(byColumn[shownCount + 1]);
+    result.availability = std::move(byColumn[shownCount]);
+    result.states.assign(m, std::vector<double>(times.size(), 0.0));
+    for (std::size_t c = 0; c < shownCount; ++c) result.states[shown[c]] = std::move(byColumn[c]);
     return result;
 }
 

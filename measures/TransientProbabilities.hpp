@@ -10,6 +10,7 @@
 // be occupied (exact, from the kernel's and the occupancy's supports) its value is exactly 0.
 
 #include "algebra/Rational.hpp"
+#include "measures/ExactKernel.hpp"
 #include "measures/SemiMarkovModel.hpp"
 
 #include <vector>
@@ -28,5 +29,8 @@ struct TransientProbabilities {
 // state, so A + U < 1. Throws std::invalid_argument when the model has no occupancy, a down
 // state that can be entered is never left, the occupancy does not add up, or a time is negative.
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const std::vector<Rational>& times);
+// The same with the model's kernel already converted (it must be the model's).
+TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                              const std::vector<Rational>& times);
 
 }  // namespace drova::measures

@@ -122,8 +122,18 @@ GsmsProcess walkedProcess(const Gsms& model, bool downStatesAbsorb) {
     measures::SemiMarkovModel& sms = result.model;
     for (std::uint64_t s : process.states) sms.states.push_back({model.state(s).name, model.state(s).flag});
     for (const GsmsState& s : model.states()) sms.gsmsStates.push_back({s.name, s.flag});
-    sms.kernel = std::move(process.kernel);
-    sms.occupancy = std::move(process.sojourn);
+    const auto toRows = [](std::vector<RenewalProcess::SparseRow>& rows, std::size_t width) {
+        measures::SparseExpolynomialMatrix matrix;
+        for (RenewalProcess::SparseRow& row : rows) {
+            measures::ExpolynomialRow sparse(width);
+            for (auto& [column, entry] : row) sparse[column] = std::move(entry);
+            matrix.push_back(std::move(sparse));
+            RenewalProcess::SparseRow().swap(row);
+        }
+        return matrix;
+    };
+    sms.kernel = toRows(process.kernel, process.states.size());
+    sms.occupancy = toRows(process.sojourn, model.stateCount());
     return result;
 }
 
@@ -147,14 +157,16 @@ GsmsReliability reliabilityOf(const Gsms& model, const std::vector<Rational>& ti
                               const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, true, from);
-    const measures::TimeToFailure failure = measured(process, [&] { return measures::timeToFailure(process.model); });
+    const measures::ExactKernel kernel = measured(process, [&] { return measures::ExactKernel(process.model); });
+    const measures::TimeToFailure failure =
+        measured(process, [&] { return measures::timeToFailure(process.model, kernel); });
     GsmsReliability result;
     result.mttf = failure.mean;
     result.neverFails = failure.neverFails;
     result.mttfGivenFailure = failure.meanGivenFailure;
     if (!times.empty()) {
         measures::FailureCurve curve =
-            measured(process, [&] { return measures::failureProbability(process.model, times); });
+            measured(process, [&] { return measures::failureProbability(process.model, kernel, times); });
         result.failure = std::move(curve.failure);
         result.reliability = std::move(curve.reliability);
     }
@@ -177,14 +189,15 @@ GsmsAvailability availabilityOf(const Gsms& model, const std::vector<Rational>& 
                                 const std::optional<std::string>& from) {
     measures::checkTimes(times);
     const GsmsProcess process = processOf(model, false, from);
-    const measures::SteadyState steady = measured(process, [&] { return measures::steadyState(process.model); });
+    const measures::ExactKernel kernel = measured(process, [&] { return measures::ExactKernel(process.model); });
+    const measures::SteadyState steady = measured(process, [&] { return measures::steadyState(process.model, kernel); });
     GsmsAvailability result;
     result.steadyAvailability = steady.availability;
     result.steadyStates = steady.states;
     result.states.assign(model.stateCount(), {});
     if (!times.empty()) {
         measures::TransientProbabilities transient =
-            measured(process, [&] { return measures::transientProbabilities(process.model, times); });
+            measured(process, [&] { return measures::transientProbabilities(process.model, kernel, times); });
         result.availability = std::move(transient.availability);
         result.states = std::move(transient.states);
     }

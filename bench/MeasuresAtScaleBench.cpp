@@ -1,0 +1,56 @@
+// The reliability measures of a birth-death net as drova reliability and drova availability
+// compute them (net build, walk and measures): n units failing at 1/1000 each, one crew repairing,
+// down when all have failed; n + 1 states. F(t) at t = 10, 20, ..., 100 and the MTTF; A(t) at the
+// same times and the steady state.
+//  - exponential repair (rate 1/24): a CTMC, solved by uniformization; n = 10^3, 10^4, 10^5;
+//  - deterministic repair (24): the exact walk's kernel entries grow with the number of
+//    failures a repair can overlap, which bounds n to a few tens.
+
+#include "formats/ModelFile.hpp"
+#include "modules/rel/GsmsMeasures.hpp"
+
+#include <benchmark/benchmark.h>
+
+#include <sstream>
+
+using namespace drova;
+
+namespace {
+
+Gsms birthDeath(long units, const std::string& repair) {
+    std::istringstream in("name = \"birthdeath\"\n[places]\nup = " + std::to_string(units) +
+                          "\nfailed = 0\n[transitions.fail]\ndistribution = \"Exp(1/1000)\"\n"
+                          "servers = \"infinite\"\ninputs = { up = 1 }\noutputs = { failed = 1 }\n"
+                          "[transitions.repair]\ndistribution = \"" + repair +
+                          "\"\ninputs = { failed = 1 }\noutputs = { up = 1 }\n[measures]\ndown = \"up == 0\"\n");
+    return readModel(in, "birthdeath.toml");
+}
+
+std::vector<Rational> tenTimes() {
+    std::vector<Rational> times;
+    for (int k = 1; k <= 10; ++k) times.emplace_back(10 * k);
+    return times;
+}
+
+void reliability(benchmark::State& state, const char* repair) {
+    const Gsms model = birthDeath(state.range(0), repair);
+    for (auto _ : state) benchmark::DoNotOptimize(rel::reliabilityOf(model, tenTimes()).mttf);
+    state.counters["states"] = static_cast<double>(model.stateCount());
+}
+
+void availability(benchmark::State& state, const char* repair) {
+    const Gsms model = birthDeath(state.range(0), repair);
+    for (auto _ : state) benchmark::DoNotOptimize(rel::availabilityOf(model, tenTimes()).steadyAvailability);
+    state.counters["states"] = static_cast<double>(model.stateCount());
+}
+
+}  // namespace
+
+BENCHMARK_CAPTURE(reliability, exponential, "Exp(1/24)")
+    ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(availability, exponential, "Exp(1/24)")
+    ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(reliability, deterministic, "Deg(24)")
+    ->Arg(10)->Arg(20)->Arg(30)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(availability, deterministic, "Deg(24)")
+    ->Arg(10)->Arg(20)->Arg(30)->Unit(benchmark::kSecond)->Iterations(1);
