@@ -80,6 +80,10 @@ TEST(SmallFailureProbabilities, KeepTheirRelativeAccuracy) {
         rel::reliabilityOf(netOf(unitsNet(16, "1/1000", "Deg(24)")), {Rational(30), Rational(40)});
     EXPECT_LT(relative(later.failure[0], 4.90365883837151142833540164055e-26), 1e-10);
     EXPECT_LT(relative(later.failure[1], 5.26625561454940464988970864206e-25), 1e-10);
+    // 8 units at t = 50, past two repairs (the cell solver with long double forcings gave
+    // 1.47604833e-12).
+    const rel::GsmsReliability eight = rel::reliabilityOf(netOf(unitsNet(8, "1/1000", "Deg(24)")), {Rational(50)});
+    EXPECT_LT(relative(eight.failure[0], 1.476048164410778401e-12), 1e-10);
 }
 
 // A plain uniformization of the birth-death chain of `unitsNet` with exponential repair: up
