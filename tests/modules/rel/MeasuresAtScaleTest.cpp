@@ -237,4 +237,27 @@ TEST(ClosedForms, AgreeWithTheDense50DigitSolve) {
               1e-11);
 }
 
+TEST(ClosedForms, ExamplesGiveTheValuesOfTheDenseSolvers) {
+    // Printed (17 digits) by the measures before they went sparse.
+    const std::string examples = std::string(DROVA_SOURCE_DIR) + "/examples/";
+    const rel::GsmsReliability maintenance =
+        rel::reliabilityOf(fileOf(examples + "maintenance.gsms"), {Rational(50), Rational(150), Rational(500)});
+    EXPECT_LT(relative(maintenance.mttf, 350.65467305019399), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[0], 0.095162581964040441), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[1], 0.33059086850929231), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[2], 0.75474073315872714), 1e-11);
+    const rel::GsmsReliability pumps = rel::reliabilityOf(fileOf(examples + "pumps.toml"), {Rational(1000), Rational(8760)});
+    EXPECT_LT(relative(pumps.mttf, 15224.888786494506), 1e-11);
+    EXPECT_LT(relative(pumps.failure[0], 0.062288772945109767), 1e-11);
+    EXPECT_LT(relative(pumps.failure[1], 0.43715525506164704), 1e-11);
+    const rel::GsmsAvailability kept =
+        rel::availabilityOf(fileOf(examples + "maintenance.gsms"), {Rational(50), Rational(150)});
+    EXPECT_LT(relative(kept.availability[0], 0.9881422924901185), 1e-11);
+    EXPECT_LT(relative(kept.availability[1], 0.9872213499004582), 1e-11);
+    const rel::GsmsAvailability redundant =
+        rel::availabilityOf(fileOf(examples + "redundant.gsms"), {Rational(10), Rational(1000)});
+    EXPECT_LT(relative(redundant.availability[0], 0.9999009941915808), 1e-11);
+    EXPECT_LT(relative(redundant.availability[1], 0.9994421287826472), 1e-11);
+}
+
 }  // namespace
