@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <numeric>
+#include <optional>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -68,6 +69,88 @@ template <typename Target, typename Source>
 void addProduct(Target&& target, const Eigen::MatrixXd& matrix, const Source& source, double sign = 1.0) {
     for (Eigen::Index c = 0; c < source.cols(); ++c) target.col(c).noalias() += sign * (matrix * source.col(c));
 }
+
+// A block of the inverse of the current cell's matrix: how the right-hand side of unknown
+// `source` enters the solution of unknown `target`.
+struct InverseBlock {
+    std::size_t target;
+    std::size_t source;
+    Eigen::MatrixXd matrix;
+};
+
+// The blocks of the inverse that are not zero, for a system small enough to invert densely.
+// Block (i, j) of (I - A)^(-1) = I + A + A^2 + ... vanishes unless j can be reached from i
+// through the blocks of A (the transitions possible within one cell), and most transitions of a
+// model take some minimum time; so the inverse is applied block by block, which for a few
+// hundred unknowns is faster than a sparse LU's triangular solves.
+std::vector<InverseBlock> blocksOfInverse(const Eigen::MatrixXd& inverse, const std::vector<DiscreteEntry>& entries,
+                                          std::size_t unknowns, std::size_t p) {
+    std::vector<std::vector<bool>> reaches(unknowns, std::vector<bool>(unknowns, false));
+    for (std::size_t i = 0; i < unknowns; ++i) reaches[i][i] = true;
+    for (const DiscreteEntry& entry : entries) {
+        const bool withinCell = std::any_of(entry.masses.begin(), entry.masses.end(),
+                                            [](const PointMass& mass) { return mass.lag == 0; }) ||
+                                std::any_of(entry.pieces.begin(), entry.pieces.end(),
+                                            [](const DensityPiece& piece) { return piece.startLag == 0; });
+        if (withinCell) reaches[entry.target][entry.source] = true;
+    }
+    for (std::size_t k = 0; k < unknowns; ++k)  // transitive closure
+        for (std::size_t i = 0; i < unknowns; ++i)
+            if (reaches[i][k])
+                for (std::size_t j = 0; j < unknowns; ++j)
+                    if (reaches[k][j]) reaches[i][j] = true;
+    std::vector<InverseBlock> blocks;
+    for (std::size_t i = 0; i < unknowns; ++i)
+        for (std::size_t j = 0; j < unknowns; ++j)
+            if (reaches[i][j]) blocks.push_back(InverseBlock{i, j, inverse.block(i * p, j * p, p, p)});
+    return blocks;
+}
+
+// The current cell's system, the same for every cell, factorised once: up to DenseCellUnknowns
+// unknowns by a dense inverse applied block by block, beyond by a sparse LU.
+class CurrentCell {
+public:
+    CurrentCell(const std::vector<DiscreteEntry>& entries, std::size_t unknowns, std::size_t p) : p_(p) {
+        Eigen::SparseMatrix<double> matrix = currentCellMatrix(entries, unknowns, p);
+        matrix.makeCompressed();
+        bool invertible = false;
+        if (unknowns <= DenseCellUnknowns) {
+            const Eigen::FullPivLU<Eigen::MatrixXd> lu{Eigen::MatrixXd(matrix)};
+            invertible = lu.isInvertible();
+            if (invertible) blocks_ = blocksOfInverse(lu.inverse(), entries, unknowns, p);
+        } else {
+            sparse_.emplace();
+            sparse_->compute(matrix);
+            invertible = sparse_->info() == Eigen::Success;
+            if (invertible) {
+                // The inverse of I minus a substochastic map stays moderate; one that blows a
+                // vector of ones up to rounding level's reciprocal belongs to a matrix that is
+                // singular but for rounding.
+                const Eigen::VectorXd probe = sparse_->solve(Eigen::VectorXd::Ones(matrix.rows()));
+                invertible = probe.allFinite() && (probe.size() == 0 || probe.cwiseAbs().maxCoeff() < 1e12);
+            }
+        }
+        if (!invertible)
+            throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
+                                        "probability 1, so the process never leaves it");
+    }
+
+    void solve(const Eigen::MatrixXd& rhs, Eigen::MatrixXd& solution) const {
+        if (sparse_) {
+            solution = sparse_->solve(rhs);
+            return;
+        }
+        solution.setZero();
+        for (const InverseBlock& block : blocks_)
+            addProduct(solution.middleRows(block.target * p_, p_), block.matrix, rhs.middleRows(block.source * p_, p_));
+    }
+
+private:
+    static constexpr std::size_t DenseCellUnknowns = 64;
+    std::size_t p_;
+    std::vector<InverseBlock> blocks_;
+    std::optional<Eigen::SparseLU<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>>> sparse_;
+};
 
 std::size_t cellOf(const Rational& t, const Rational& h) {
     const Rational cells = t / h;
@@ -165,24 +248,9 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
             entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis));
 
     // The current cell's system is the same for every cell: it is factorised once, and each cell
-    // then costs a sparse solve. The matrix is I minus a substochastic part, so it is well
-    // conditioned unless a cycle of zero delays returns with probability (close to) 1; then it
-    // is singular, or nearly so, which the pivots show.
-    Eigen::SparseMatrix<double> cellMatrix = currentCellMatrix(entries, unknowns, p);
-    cellMatrix.makeCompressed();
-    Eigen::SparseLU<Eigen::SparseMatrix<double>, Eigen::COLAMDOrdering<int>> currentCell;
-    currentCell.compute(cellMatrix);
-    bool invertible = currentCell.info() == Eigen::Success;
-    if (invertible) {
-        // The inverse of I minus a substochastic map stays moderate; one that blows a vector of
-        // ones up to rounding level's reciprocal belongs to a matrix that is singular but for
-        // rounding.
-        const Eigen::VectorXd probe = currentCell.solve(Eigen::VectorXd::Ones(cellMatrix.rows()));
-        invertible = probe.allFinite() && (probe.size() == 0 || probe.cwiseAbs().maxCoeff() < 1e12);
-    }
-    if (!invertible)
-        throw std::invalid_argument("The kernel has a cycle of transitions that takes no time and returns with "
-                                    "probability 1, so the process never leaves it");
+    // then costs products or a sparse solve. The matrix is I minus a substochastic part, so it is
+    // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
+    const CurrentCell currentCell(entries, unknowns, p);
 
     const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
     const std::size_t depth = std::min(longestLag(entries), cellCount);
@@ -211,7 +279,7 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
         addEarlierCells(entries, sums, history, cell, p, rhs);
-        history[cell] = currentCell.solve(rhs);
+        currentCell.solve(rhs, history[cell]);
         advanceSums(entries, sums, history, cell, p);
 
         // The requested times in this cell, from its polynomial.

@@ -80,6 +80,10 @@ TEST(SmallFailureProbabilities, KeepTheirRelativeAccuracy) {
         rel::reliabilityOf(netOf(unitsNet(16, "1/1000", "Deg(24)")), {Rational(30), Rational(40)});
     EXPECT_LT(relative(later.failure[0], 4.90365883837151142833540164055e-26), 1e-10);
     EXPECT_LT(relative(later.failure[1], 5.26625561454940464988970864206e-25), 1e-10);
+    // 8 units at t = 50, past two repairs (the cell solver with long double forcings gave
+    // 1.47604833e-12).
+    const rel::GsmsReliability eight = rel::reliabilityOf(netOf(unitsNet(8, "1/1000", "Deg(24)")), {Rational(50)});
+    EXPECT_LT(relative(eight.failure[0], 1.476048164410778401e-12), 1e-10);
 }
 
 // A plain uniformization of the birth-death chain of `unitsNet` with exponential repair: up
@@ -231,6 +235,29 @@ TEST(ClosedForms, AgreeWithTheDense50DigitSolve) {
     EXPECT_LT(relative(rel::reliabilityOf(units, {}).mttf,
                        meanTimeToFailure(rel::processOf(units, true).model).convert_to<double>()),
               1e-11);
+}
+
+TEST(ClosedForms, ExamplesGiveTheValuesOfTheDenseSolvers) {
+    // Printed (17 digits) by the measures before they went sparse.
+    const std::string examples = std::string(DROVA_SOURCE_DIR) + "/examples/";
+    const rel::GsmsReliability maintenance =
+        rel::reliabilityOf(fileOf(examples + "maintenance.gsms"), {Rational(50), Rational(150), Rational(500)});
+    EXPECT_LT(relative(maintenance.mttf, 350.65467305019399), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[0], 0.095162581964040441), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[1], 0.33059086850929231), 1e-11);
+    EXPECT_LT(relative(maintenance.failure[2], 0.75474073315872714), 1e-11);
+    const rel::GsmsReliability pumps = rel::reliabilityOf(fileOf(examples + "pumps.toml"), {Rational(1000), Rational(8760)});
+    EXPECT_LT(relative(pumps.mttf, 15224.888786494506), 1e-11);
+    EXPECT_LT(relative(pumps.failure[0], 0.062288772945109767), 1e-11);
+    EXPECT_LT(relative(pumps.failure[1], 0.43715525506164704), 1e-11);
+    const rel::GsmsAvailability kept =
+        rel::availabilityOf(fileOf(examples + "maintenance.gsms"), {Rational(50), Rational(150)});
+    EXPECT_LT(relative(kept.availability[0], 0.9881422924901185), 1e-11);
+    EXPECT_LT(relative(kept.availability[1], 0.9872213499004582), 1e-11);
+    const rel::GsmsAvailability redundant =
+        rel::availabilityOf(fileOf(examples + "redundant.gsms"), {Rational(10), Rational(1000)});
+    EXPECT_LT(relative(redundant.availability[0], 0.9999009941915808), 1e-11);
+    EXPECT_LT(relative(redundant.availability[1], 0.9994421287826472), 1e-11);
 }
 
 }  // namespace
