@@ -61,7 +61,12 @@ const IntCase Results[] = {
 class DrovaIntResult : public testing::TestWithParam<IntCase> {};
 
 TEST_P(DrovaIntResult, PrintsTheModulesText) {
-    const DrovaRun run = runDrova({"int", "-"}, GetParam().json);
+    // Under the sanitizers the leak checker's tracer crashes on one of these runs, reading the
+    // dynamic thread-local storage of the loaded module (a fault of the leak checker with this C
+    // library, not of the run): the leak check is off for these runs, and the other runs of
+    // drova int keep it.
+    const std::string prefix = DrovaSanitized ? "ASAN_OPTIONS=\"$ASAN_OPTIONS:detect_leaks=0\" " : "";
+    const DrovaRun run = runDrovaAfter(prefix, {"int", "-"}, GetParam().json);
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, std::string(GetParam().expected) + "\n");
 }
