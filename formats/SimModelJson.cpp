@@ -150,6 +150,8 @@ private:
             break;
         case DistType::Lognormal:
             break;
+        default:  // the JSON form names only the four kinds above (distType)
+            break;
         }
     }
 
