@@ -80,15 +80,9 @@ double largestTimerMean(const Gsms& model) {
 
 FirstPassages simulateFirstPassages(const ReadModel& read, double horizon, const SimulationRequest& request) {
     const SimModel model = simModelOf(read.model, &read.lines);
-    std::atomic<std::int64_t> done{0};
-    const KeyedRunOptions options = keyedRunOptions(request.seed, request.threads, done);
-    KeyedRunsResult result;
-    {
-        InterruptForwarding interrupts;
-        ProgressLine progress(request.runs, &done);
-        result = simulateKeyedRuns(request.runs, horizon, model, options);
-    }
-    raiseRunFailure(result);
+    KeyedRunsResult result = runKeyed(request.runs, request.seed, request.threads, [&](const KeyedRunOptions& options) {
+        return simulateKeyedRuns(request.runs, horizon, model, options);
+    });
     return {request.runs, horizon, std::move(result.times)};
 }
 
@@ -140,15 +134,10 @@ std::vector<std::vector<double>> drawBounds(const ReadModel& read, const std::ve
             if (state.DownState) state.Transitions.clear();
     std::vector<double> ascending = times;
     std::sort(ascending.begin(), ascending.end());
-    std::atomic<std::int64_t> done{0};
-    const KeyedRunOptions options = keyedRunOptions(request.seed, request.threads, done);
-    KeyedDrawCountResult counts;
-    {
-        InterruptForwarding interrupts;
-        ProgressLine progress(request.runs, &done);
-        counts = simulateKeyedDrawCounts(request.runs, ascending, model, options);
-    }
-    raiseRunFailure(counts);
+    const KeyedDrawCountResult counts =
+        runKeyed(request.runs, request.seed, request.threads, [&](const KeyedRunOptions& options) {
+            return simulateKeyedDrawCounts(request.runs, ascending, model, options);
+        });
     const std::size_t timers = model.Distributions.size();
     const auto n = static_cast<double>(request.runs);
     std::vector<std::vector<double>> bounds;

@@ -2,6 +2,8 @@
 // What drova sim writes: the first-passage times one per line or as CSV, and the summary of the
 // runs (simulate/RunStatistics.hpp) as text or as one JSON object.
 
+#include "cli/ProgressLine.hpp"
+#include "host/classic/InterruptForwarding.hpp"
 #include "simulate/KeyedRuns.hpp"
 #include "simulate/RunStatistics.hpp"
 
@@ -35,5 +37,22 @@ KeyedRunOptions keyedRunOptions(std::uint32_t seed, int threads, std::atomic<std
 // Ends the command as the module's call ends when the runs on keyed substreams were interrupted
 // or failed: with the module's error (a ClassicError with its identifier); returns otherwise.
 void raiseRunFailure(const KeyedRunStatus& status);
+
+// Runs `simulate(options)`, `runs` runs on keyed substreams, as the commands do: Ctrl-C reaches
+// the runs, the progress line shows on a terminal, and a failure ends the command as the
+// module's call would end. Returns what `simulate` returns.
+template <typename Simulate>
+auto runKeyed(std::int64_t runs, std::uint32_t seed, int threads, Simulate simulate) {
+    std::atomic<std::int64_t> done{0};
+    const KeyedRunOptions options = keyedRunOptions(seed, threads, done);
+    decltype(simulate(options)) result;
+    {
+        InterruptForwarding interrupts;
+        ProgressLine progress(runs, &done);
+        result = simulate(options);
+    }
+    raiseRunFailure(result);
+    return result;
+}
 
 }  // namespace drova::cli

@@ -121,16 +121,9 @@ std::vector<std::int64_t> simulatedDown(const PlotOptions& options, const Gsms& 
     if (options.measure == "failure")
         for (SimState& state : model.States)
             if (state.DownState) state.Transitions.clear();
-    std::atomic<std::int64_t> done{0};
-    const KeyedRunOptions run = keyedRunOptions(options.seed, options.threads, done);
-    KeyedOccupancyResult result;
-    {
-        InterruptForwarding interrupts;
-        ProgressLine progress(options.sim, &done);
-        result = simulateKeyedOccupancy(options.sim, times, model, run);
-    }
-    raiseRunFailure(result);
-    return result.down;
+    return runKeyed(options.sim, options.seed, options.threads, [&](const KeyedRunOptions& run) {
+               return simulateKeyedOccupancy(options.sim, times, model, run);
+           }).down;
 }
 
 SimulatedCurve simulatedCurve(std::int64_t runs, const std::vector<std::int64_t>& down, bool countDown) {
