@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <map>
 #include <string>
+#include <unordered_map>
+#include <utility>
 
 namespace drova {
 
@@ -194,31 +196,72 @@ bool impliedBy(const std::vector<LinearForm>& constraints, const LinearForm& for
     return infeasible || (least && least->sign() >= 0);
 }
 
-bool pruneHeavisides(Term& term) {
-    std::vector<LinearForm>& factors = term.heavisides;
-    if (factors.size() < 2) return false;  // normalise already decides a single factor
-    if (!feasible(factors)) {
+namespace {
+
+// What pruning makes of one list of heaviside factors: none (the factors cannot all hold), or
+// the positions of the factors kept.
+using PruneOutcome = std::optional<std::vector<std::size_t>>;
+
+PruneOutcome pruneFactors(const std::vector<LinearForm>& factors) {
+    if (!feasible(factors)) return std::nullopt;
+    std::vector<std::size_t> kept;
+    std::vector<LinearForm> others;
+    for (std::size_t k = 0; k < factors.size(); ++k) {
+        others.clear();
+        for (std::size_t i : kept) others.push_back(factors[i]);
+        others.insert(others.end(), factors.begin() + static_cast<std::ptrdiff_t>(k) + 1, factors.end());
+        if (!impliedBy(others, factors[k])) kept.push_back(k);
+    }
+    return kept;
+}
+
+// Applies an outcome; returns whether the term changed.
+bool applyOutcome(Term& term, const PruneOutcome& outcome) {
+    if (!outcome) {
         term = Term();
         return true;
     }
-    bool changed = false;
-    std::vector<LinearForm> others;
-    for (std::size_t k = 0; k < factors.size();) {
-        others.assign(factors.begin(), factors.begin() + static_cast<std::ptrdiff_t>(k));
-        others.insert(others.end(), factors.begin() + static_cast<std::ptrdiff_t>(k) + 1, factors.end());
-        if (impliedBy(others, factors[k])) {
-            factors.erase(factors.begin() + static_cast<std::ptrdiff_t>(k));
-            changed = true;
-        } else {
-            ++k;
+    if (outcome->size() == term.heavisides.size()) return false;
+    std::vector<LinearForm> kept;
+    kept.reserve(outcome->size());
+    for (std::size_t i : *outcome) kept.push_back(std::move(term.heavisides[i]));
+    term.heavisides = std::move(kept);
+    return true;
+}
+
+std::size_t hashOf(const std::vector<LinearForm>& factors) {
+    std::size_t hash = factors.size();
+    const auto mix = [&hash](std::size_t value) { hash ^= value + 0x9e3779b97f4a7c15ULL + (hash << 6) + (hash >> 2); };
+    for (const LinearForm& form : factors) {
+        for (const auto& entry : form.variables) {
+            mix(std::hash<std::string>()(entry.name));
+            mix(static_cast<std::size_t>(entry.value));
         }
+        mix(std::hash<Rational>()(form.constant));
     }
-    return changed;
+    return hash;
+}
+
+}  // namespace
+
+bool pruneHeavisides(Term& term) {
+    if (term.heavisides.size() < 2) return false;  // normalise already decides a single factor
+    return applyOutcome(term, pruneFactors(term.heavisides));
 }
 
 void pruneHeavisides(Expolynomial& expolynomial) {
+    // The terms of one expression share a few lists of factors: each list is decided once.
+    std::unordered_multimap<std::size_t, std::pair<std::vector<LinearForm>, PruneOutcome>> decided;
     bool changed = false;
-    for (Term& term : expolynomial.terms) changed = pruneHeavisides(term) || changed;
+    for (Term& term : expolynomial.terms) {
+        if (term.heavisides.size() < 2) continue;
+        const std::size_t hash = hashOf(term.heavisides);
+        const PruneOutcome* outcome = nullptr;
+        for (auto [it, end] = decided.equal_range(hash); it != end && !outcome; ++it)
+            if (it->second.first == term.heavisides) outcome = &it->second.second;
+        if (!outcome) outcome = &decided.emplace(hash, std::pair(term.heavisides, pruneFactors(term.heavisides)))->second.second;
+        changed = applyOutcome(term, *outcome) || changed;
+    }
     if (changed) normalise(expolynomial);
 }
 

@@ -184,6 +184,14 @@ RenewalProcess::SparseRow nonZeroEntries(std::map<std::uint64_t, Expolynomial>& 
 }  // namespace
 
 RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
+    // The measures need values, not the printed terms: the walk drops the terms whose heaviside
+    // factors cannot all hold, so that a path that is zero everywhere is neither added nor
+    // extended, and the factors the others imply.
+    expressionOf_.setPruning(true);
+    struct Unprune {
+        PathExpression& expression;
+        ~Unprune() { expression.setPruning(false); }
+    } unprune{expressionOf_};
     timeBound_ = 0;
     threshold_ = 0;
     collectTruncated_ = false;
@@ -234,7 +242,7 @@ void ConversionContext::walkRow(std::uint64_t state) {
         return age;
     });
     Path path;
-    explore(state, path, ages);
+    explore(state, path, ages, UnitExpolynomial);
 }
 
 void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expression) {
@@ -242,14 +250,11 @@ void ConversionContext::addTo(std::uint64_t column, const Expolynomial& expressi
     entry = add(std::move(entry), expression);
 }
 
-void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages) {
-    Expolynomial expression = UnitExpolynomial;  // the empty path is certain
+void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges& ages,
+                                const Expolynomial& expression) {
+    // `expression` is the path's: the empty path is certain, and a longer one comes from the
+    // step that its parent computed once for all its destinations.
     if (!path.empty()) {
-        if (path.size() > maxPathLength_)
-            throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
-                                        " steps was met; give a positive time bound and threshold so that long "
-                                        "paths are cut off");
-        expression = expressionOf_(path);
         if ((++pathsWalked_ & 63) == 0) showProgress();
         if (stops_[state]) {
             addTo(columns_[state], expression);
@@ -275,19 +280,44 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         }
     } unwind{*this};
     const std::vector<std::uint64_t> enabled = enabledTransitions(state, ages);
-    rejectPossibleTies(state, path, ages, enabled);
-    if (sparseRow_) addSojourn(state, path, expression, enabled);
-    for (std::uint64_t transition : enabled) {
-        const TimerAges fired = fire(ages, transition, variableName(walkCounter_++));
+    // Per enabled transition, the expression of the path extended by its firing alone: every
+    // destination's expression is it times the destination's probability (the restarts of a
+    // path's last step do not enter its expression), and the sojourn and the ties use it too.
+    FiredExpressions fired{path, enabled, std::vector<std::optional<Expolynomial>>(enabled.size())};
+    rejectPossibleTies(state, fired, ages);
+    if (sparseRow_) addSojourn(state, expression, fired);
+    for (std::size_t i = 0; i < enabled.size(); ++i) {
+        const std::uint64_t transition = enabled[i];
+        const TimerAges firedAges = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
+        if (destinations.empty()) continue;
+        if (path.size() >= maxPathLength_)
+            throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
+                                        " steps was met; give a positive time bound and threshold so that long "
+                                        "paths are cut off");
+        const Expolynomial& once = firedExpression(fired, i);
         for (std::uint64_t position = 0; position < destinations.size(); ++position) {
-            TimerAges entered = fired;
+            TimerAges entered = firedAges;
             for (std::uint64_t timer : destinations[position].restartedTimers) entered.at(timer).emplace();
             path.push_back({transition, position});
-            explore(destinations[position].target, path, entered);
+            explore(destinations[position].target, path, entered,
+                    multiply(Term(destinations[position].probability), once));
             path.pop_back();
         }
     }
+}
+
+const Expolynomial& ConversionContext::firedExpression(FiredExpressions& fired, std::size_t i) {
+    std::optional<Expolynomial>& entry = fired.expressions.at(i);
+    if (!entry) {
+        fired.path.push_back({fired.enabled[i], 0});
+        struct Pop {
+            Path& path;
+            ~Pop() { path.pop_back(); }
+        } pop{fired.path};
+        entry = expressionOf_.fired(fired.path);
+    }
+    return *entry;
 }
 
 namespace {
@@ -372,30 +402,26 @@ TimerAges ConversionContext::fire(const TimerAges& ages, std::uint64_t transitio
     return result;
 }
 
-bool ConversionContext::canFire(Path& path, std::uint64_t transition) {
-    const std::size_t destinations = model_.transition(transition).destinations.size();
+bool ConversionContext::canFire(FiredExpressions& fired, std::size_t i) {
+    const std::vector<GsmsDestination>& destinations = model_.transition(fired.enabled[i]).destinations;
     // Without a destination the firing loses its probability; whether it ties cannot be told
     // from an expression, so it counts as possible.
-    if (destinations == 0) return true;
-    for (std::uint64_t position = 0; position < destinations; ++position) {
-        path.push_back({transition, position});
-        const bool possible = !expressionOf_(path).isZero();
-        path.pop_back();
-        if (possible) return true;
-    }
-    return false;
+    if (destinations.empty()) return true;
+    if (firedExpression(fired, i).isZero()) return false;
+    return std::any_of(destinations.begin(), destinations.end(),
+                       [](const GsmsDestination& destination) { return !destination.probability.is_zero(); });
 }
 
 // Two transitions that fire at the same instant would both be counted in full. A tie matters only
 // when both can fire there: a transition outlasted by an earlier deterministic firing, for one,
 // has a zero expression on every extension of the path, and the tie never happens.
-void ConversionContext::rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
-                                           const std::vector<std::uint64_t>& enabled) {
+void ConversionContext::rejectPossibleTies(std::uint64_t state, FiredExpressions& fired, const TimerAges& ages) {
+    const std::vector<std::uint64_t>& enabled = fired.enabled;
     const auto pairs = simultaneousFirings(model_, ages, enabled);
     if (pairs.empty()) return;
     std::vector<std::optional<bool>> possible(enabled.size());
     const auto can = [&](std::size_t i) {
-        if (!possible[i]) possible[i] = canFire(path, enabled[i]);
+        if (!possible[i]) possible[i] = canFire(fired, i);
         return *possible[i];
     };
     for (const auto& [i, j] : pairs) {
@@ -468,14 +494,10 @@ void ConversionContext::rejectEndlessCycle(std::uint64_t state, const Path& path
     throw EndlessCycle(cycle);
 }
 
-void ConversionContext::addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
-                                   const std::vector<std::uint64_t>& enabled) {
+void ConversionContext::addSojourn(std::uint64_t state, const Expolynomial& reached, FiredExpressions& fired) {
     Expolynomial staying = reached;
-    for (std::uint64_t transition : enabled) {
-        path.push_back({transition, 0});
-        staying = subtract(std::move(staying), expressionOf_.fired(path));
-        path.pop_back();
-    }
+    for (std::size_t i = 0; i < fired.enabled.size(); ++i)
+        staying = subtract(std::move(staying), firedExpression(fired, i));
     Expolynomial& entry = rowSojourn_[state];
     entry = add(entry, staying);
 }

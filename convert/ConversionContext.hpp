@@ -131,7 +131,16 @@ public:
     std::uint64_t pathsWalked() const { return pathsWalked_; }
 
 private:
-    void explore(std::uint64_t state, Path& path, const TimerAges& ages);
+    // Walks on from `state`, entered at the end of `path` with the expression `expression`.
+    void explore(std::uint64_t state, Path& path, const TimerAges& ages, const Expolynomial& expression);
+    // The expressions of `path` extended by the firing of each of the `enabled` transitions
+    // (PathExpression::fired), each computed when first asked for.
+    struct FiredExpressions {
+        Path& path;
+        const std::vector<std::uint64_t>& enabled;
+        std::vector<std::optional<Expolynomial>> expressions;
+    };
+    const Expolynomial& firedExpression(FiredExpressions& fired, std::size_t i);
     // Fails with EndlessCycle when `state`, about to be expanded at the end of `path`, closes a
     // cycle of the path that the walk would follow without end.
     void rejectEndlessCycle(std::uint64_t state, const Path& path) const;
@@ -148,17 +157,16 @@ private:
     // The value of a path's expression at the time bound, summed term by term in 113-bit binary
     // floating point and rounded to double (beyond the double range: infinity or zero).
     double valueAtTimeBound(const Expolynomial& expression);
-    // Adds to the sojourn row the probability of being in `state` at the end of `path`
-    // (`reached`: the path's expression) with none of the `enabled` transitions fired yet.
-    void addSojourn(std::uint64_t state, Path& path, const Expolynomial& reached,
-                    const std::vector<std::uint64_t>& enabled);
+    // Adds to the sojourn row the probability of being in `state` at the end of the path
+    // (`reached`: the path's expression) with none of the enabled transitions fired yet.
+    void addSojourn(std::uint64_t state, const Expolynomial& reached, FiredExpressions& fired);
     void addTo(std::uint64_t column, const Expolynomial& expression);
-    // Fails when two of the `enabled` transitions of `state` fire at the same instant and both
-    // extend `path` with a non-zero expression.
-    void rejectPossibleTies(std::uint64_t state, Path& path, const TimerAges& ages,
-                            const std::vector<std::uint64_t>& enabled);
-    // Whether some destination of `transition` extends `path` with a non-zero expression.
-    bool canFire(Path& path, std::uint64_t transition);
+    // Fails when two of the enabled transitions of `state` fire at the same instant and both
+    // extend the path with a non-zero expression.
+    void rejectPossibleTies(std::uint64_t state, FiredExpressions& fired, const TimerAges& ages);
+    // Whether some destination of the i-th enabled transition extends the path with a non-zero
+    // expression.
+    bool canFire(FiredExpressions& fired, std::size_t i);
 
     const Gsms& model_;
     const std::size_t maxPathLength_;

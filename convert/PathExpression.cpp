@@ -4,6 +4,7 @@
 
 #include "convert/PathExpression.hpp"
 
+#include "algebra/LinearConstraints.hpp"
 #include "convert/ModelAccess.hpp"
 
 #include <algorithm>
@@ -100,6 +101,7 @@ Expolynomial PathExpression::operator()(const Path& path) {
             firingDistribution(frame.timer, frame.argument, add(frame.elapsed, LinearForm(frame.name)));
         expression = firing.integrate(frame.argument, frame.name, LinearForm(),
                                       subtract(LinearForm(std::string("t")), frame.elapsed), expression);
+        if (pruning_) pruneHeavisides(expression);
     }
     return multiply(Term(factor), expression);
 }
@@ -117,6 +119,7 @@ Expolynomial PathExpression::applyCompetitors(const Expolynomial& expression,
         const LinearForm argument = add(ageOf(ages, timer, competitor), survived);
         const Distribution& outlasting = firingDistribution(timer, argument, add(elapsed, survived));
         result = outlasting.integrateToInfinity(argument, name, LinearForm(stepName), result);
+        if (pruning_) pruneHeavisides(result);
     }
     return result;
 }

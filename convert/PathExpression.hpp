@@ -41,6 +41,12 @@ public:
     // having fired by t, whatever destination follows.
     Expolynomial fired(const Path& path);
 
+    // With pruning, every intermediate integral and the result lose the terms whose heaviside
+    // factors cannot all be 1 and the factors implied by the others (algebra/LinearConstraints):
+    // the same values at every t >= 0, fewer terms, but not the same terms. Off by default.
+    void setPruning(bool pruning) { pruning_ = pruning; }
+    bool pruning() const { return pruning_; }
+
 private:
     // A competitor: the transition whose timer outlives the path's firing at `step`.
     using Competitor = std::pair<std::size_t, std::uint64_t>;  // (step, transition)
@@ -60,6 +66,7 @@ private:
     std::set<Competitor> competitors_;
     std::unique_ptr<Distribution> residual_;  // the latest remaining-time distribution made
     bool lastStepFiresOnly_ = false;          // see fired
+    bool pruning_ = false;                    // see setPruning
 };
 
 }  // namespace drova
