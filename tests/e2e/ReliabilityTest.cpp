@@ -50,7 +50,7 @@ TEST(Reliability, RedundantSystemMeanTimeToFailureIsTheTextbookValue) {
     const double g = std::exp(-0.024);
     const double textbook = (3 - 2 * g) / (2 * 0.001 * (1 - g));
     const json out = jsonOf({"reliability", redundant, "--times", "0,24,1000,22084.333323733466,100000", "--json"});
-    EXPECT_EQ(keysOf(out), (std::vector<std::string>{"failure", "mttf", "never_fails", "times"}));
+    EXPECT_EQ(keysOf(out), (std::vector<std::string>{"error_bound", "failure", "mttf", "never_fails", "times"}));
     EXPECT_NEAR(out["mttf"].get<double>(), textbook, 1e-10 * textbook);
     EXPECT_EQ(out["never_fails"].get<double>(), 0);
     EXPECT_EQ(out["times"], json::parse("[0, 24, 1000, 22084.333323733466, 100000]"));
@@ -113,7 +113,7 @@ TEST(Reliability, TableStartStateAndDefaultTimes) {
 
 TEST(Availability, RedundantSystemStatesAddUpAndSettle) {
     const json out = jsonOf({"availability", redundant, "--times", "0,10,30,500,100000", "--json"});
-    EXPECT_EQ(keysOf(out), (std::vector<std::string>{"availability", "states", "steady_availability", "times"}));
+    EXPECT_EQ(keysOf(out), (std::vector<std::string>{"availability", "error_bound", "states", "steady_availability", "times"}));
     EXPECT_EQ(keysOf(out["states"]),
               (std::vector<std::string>{"BothUp", "DownRepairA", "DownRepairB", "RepairA", "RepairB"}));
     const std::vector<double> a = out["availability"].get<std::vector<double>>();
