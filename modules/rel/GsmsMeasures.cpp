@@ -247,6 +247,8 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
                                                 .computeRenewalProcess(downStatesAbsorb, timeBound, threshold));
             } catch (const WalkLimitExceeded& e) {
                 limit = e.limit();
+                // It follows a colon.
+                if (!limit.empty() && limit[0] >= 'A' && limit[0] <= 'Z') limit[0] = static_cast<char>(limit[0] - 'A' + 'a');
             }
         }
         if (!process) {
