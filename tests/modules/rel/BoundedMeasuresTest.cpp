@@ -63,7 +63,7 @@ const std::vector<double> unitTimes{0.5, 1, 1.5, 2, 3};
 // before the cut-off walks take over.
 class BoundedMeasures : public ::testing::Test {
 protected:
-    void SetUp() override { setenv("DROVA_MAX_TIME", "4", 1); }
+    void SetUp() override { setenv("DROVA_MAX_TIME", "8", 1); }
     void TearDown() override { unsetenv("DROVA_MAX_TIME"); }
 };
 
