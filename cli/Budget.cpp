@@ -33,4 +33,19 @@ void addBudgetOptions(CLI::App& sub) {
         ->type_name("SECONDS");
 }
 
+void addToleranceOption(CLI::App& sub) {
+    sub.add_option_function<std::string>(
+           "--tolerance",
+           [](const std::string& text) {
+               char* end = nullptr;
+               const double tolerance = std::strtod(text.c_str(), &end);
+               if (text.empty() || *end != '\0' || !std::isfinite(tolerance) || tolerance <= 0)
+                   throw CLI::ValidationError("--tolerance", "give a positive number, not \"" + text + "\"");
+               setenv("DROVA_TOLERANCE", text.c_str(), 1);
+           },
+           "for a model whose paths never end in states of the SMS: the error bound to reach at the latest time "
+           "(default: 1e-10)")
+        ->type_name("E");
+}
+
 }  // namespace drova::cli

@@ -10,4 +10,8 @@ namespace drova::cli {
 
 void addBudgetOptions(CLI::App& sub);
 
+// --tolerance E: the error bound that the transient measures of a model without regeneration aim
+// for (DROVA_TOLERANCE, read by the Drovarel module).
+void addToleranceOption(CLI::App& sub);
+
 }  // namespace drova::cli

@@ -14,6 +14,7 @@
 #include "cli/SimOptions.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <iostream>
 #include <map>
@@ -45,6 +46,7 @@ struct Results {
     std::vector<std::string> names;
     std::vector<std::vector<double>> states;  // [s][k]
     std::vector<double> steadyStates;
+    std::vector<double> errorBound;  // 0 where the values are exact
 };
 
 // The JSON keys of the states: their names, made unique by "#" and the state's index in the file
@@ -67,35 +69,45 @@ void printJson(const Results& r) {
     states += "}";
     std::cout << "{\"times\": " << jsonArray(r.times) << ", \"availability\": " << jsonArray(r.availability)
               << ", \"states\": " << states << ", \"steady_availability\": " << jsonNumber(r.steadyAvailability)
-              << "}\n";
+              << ", \"error_bound\": " << jsonArray(r.errorBound) << "}\n";
 }
 
 void printTable(const Results& r) {
     using namespace measures;
     std::vector<int> widths;
+    const bool bounded = std::any_of(r.errorBound.begin(), r.errorBound.end(), [](double b) { return b != 0; });
     std::printf("%10s  %17s", "t", "A(t)");
+    if (bounded) std::printf("  %17s", "error bound");
     for (const std::string& name : r.names) {
         widths.push_back(static_cast<int>(std::max<std::size_t>(17, name.size())));
         std::printf("  %*s", widths.back(), name.c_str());
     }
     std::printf("\n");
-    auto row = [&](const std::string& label, double availability, auto stateValue) {
+    auto row = [&](const std::string& label, double availability, const std::string& bound, auto stateValue) {
         std::printf("%10s  %17s", label.c_str(), tableNumber(availability).c_str());
+        if (bounded) std::printf("  %17s", bound.c_str());
         for (std::size_t s = 0; s < r.names.size(); ++s)
             std::printf("  %*s", widths[s], tableNumber(stateValue(s)).c_str());
         std::printf("\n");
     };
     for (std::size_t k = 0; k < r.times.size(); ++k)
-        row(shortText(r.times[k]), r.availability[k], [&](std::size_t s) { return r.states[s][k]; });
-    row("long run", r.steadyAvailability, [&](std::size_t s) { return r.steadyStates[s]; });
+        row(shortText(r.times[k]), r.availability[k], bounded ? tableNumber(r.errorBound[k]) : "",
+            [&](std::size_t s) { return r.states[s][k]; });
+    if (std::isnan(r.steadyAvailability)) {
+        std::printf("Long-run availability: not computed\n");
+        std::fflush(stdout);
+        return;
+    }
+    row("long run", r.steadyAvailability, "-", [&](std::size_t s) { return r.steadyStates[s]; });
     std::printf("Long-run availability: %s\n", tableNumber(r.steadyAvailability).c_str());
     std::fflush(stdout);
 }
 
 // The exact values at r.times from the module.
 void computeExact(const std::string& model, Results& r) {
-    const std::vector<matlab::data::Array> outputs = measures::callDrovarel(5, model, r.times, "availability");
+    const std::vector<matlab::data::Array> outputs = measures::callDrovarel(6, model, r.times, "availability");
     r.availability = measures::doubles(outputs.at(0));
+    r.errorBound = measures::doubles(outputs.at(5));
     r.steadyAvailability = measures::doubles(outputs.at(1)).at(0);
     const std::vector<double> probabilities = measures::doubles(outputs.at(2));
     r.steadyStates = measures::doubles(outputs.at(3));
@@ -307,6 +319,7 @@ RegisteredCommand addAvailabilityCommand(CLI::App& app) {
         "--times", options->times,
         "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/10^4 to 4 MTTF)");
     addBudgetOptions(*sub);
+    addToleranceOption(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     options->sim.add(sub);
     sub->footer("Prints A(t) and the probability of each state at each time, then their long-run values. MODEL is a\n"

@@ -13,6 +13,7 @@
 #include "cli/Measures.hpp"
 #include "cli/SimOptions.hpp"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <iostream>
@@ -38,6 +39,7 @@ struct ReliabilityOptions {
 // The exact values, when the model has them.
 struct ExactReliability {
     std::vector<double> failure, reliability;
+    std::vector<double> errorBound;  // 0 where the values are exact
     double mttf = 0, neverFails = 0, mttfGivenFailure = 0;
 };
 
@@ -62,20 +64,29 @@ std::string simulationJson(const measures::SimulationRequest& request, const mea
            ", \"mttf_interval\": " + (simulated.mttf ? intervalJson(*simulated.mttf) : "null") + "}";
 }
 
-void printJson(double mttf, double neverFails, const std::vector<double>& times, const std::vector<double>& failure) {
+void printJson(const ExactReliability& exact, const std::vector<double>& times) {
     using namespace measures;
-    std::cout << "{\"mttf\": " << jsonNumber(mttf) << ", \"never_fails\": " << jsonNumber(neverFails)
-              << ", \"times\": " << jsonArray(times) << ", \"failure\": " << jsonArray(failure) << "}\n";
+    std::cout << "{\"mttf\": " << jsonNumber(exact.mttf) << ", \"never_fails\": " << jsonNumber(exact.neverFails)
+              << ", \"times\": " << jsonArray(times) << ", \"failure\": " << jsonArray(exact.failure)
+              << ", \"error_bound\": " << jsonArray(exact.errorBound) << "}\n";
 }
 
-void printTable(double mttf, double neverFails, double mttfGivenFailure, const std::vector<double>& times,
-                const std::vector<double>& failure, const std::vector<double>& reliability) {
+void printTable(const ExactReliability& exact, const std::vector<double>& times) {
     using namespace measures;
-    std::printf("%10s  %17s  %17s\n", "t", "F(t)", "R(t)");
-    for (std::size_t k = 0; k < times.size(); ++k)
-        std::printf("%10s  %17s  %17s\n", shortText(times[k]).c_str(), tableNumber(failure[k]).c_str(),
-                    tableNumber(reliability[k]).c_str());
-    if (std::isfinite(mttf)) {
+    const double mttf = exact.mttf, neverFails = exact.neverFails, mttfGivenFailure = exact.mttfGivenFailure;
+    const bool bounded = std::any_of(exact.errorBound.begin(), exact.errorBound.end(), [](double b) { return b != 0; });
+    std::printf("%10s  %17s  %17s", "t", "F(t)", "R(t)");
+    if (bounded) std::printf("  %17s", "error bound");
+    std::printf("\n");
+    for (std::size_t k = 0; k < times.size(); ++k) {
+        std::printf("%10s  %17s  %17s", shortText(times[k]).c_str(), tableNumber(exact.failure[k]).c_str(),
+                    tableNumber(exact.reliability[k]).c_str());
+        if (bounded) std::printf("  %17s", tableNumber(exact.errorBound[k]).c_str());
+        std::printf("\n");
+    }
+    if (std::isnan(mttf)) {
+        std::printf("Mean time to failure: not computed\n");
+    } else if (std::isfinite(mttf)) {
         std::printf("Mean time to failure: %s\n", tableNumber(mttf).c_str());
     } else {
         std::printf("Mean time to failure: infinite (the system never fails with probability %s)\n",
@@ -87,8 +98,9 @@ void printTable(double mttf, double neverFails, double mttfGivenFailure, const s
 
 ExactReliability exactReliability(const std::string& model, const std::vector<double>& times,
                                   const std::optional<std::string>& from) {
-    const std::vector<matlab::data::Array> outputs = measures::callDrovarel(5, model, times, "reliability", from);
+    const std::vector<matlab::data::Array> outputs = measures::callDrovarel(6, model, times, "reliability", from);
     ExactReliability exact;
+    exact.errorBound = measures::doubles(outputs.at(5));
     exact.failure = measures::doubles(outputs.at(0));
     exact.mttf = measures::doubles(outputs.at(1)).at(0);
     exact.neverFails = measures::doubles(outputs.at(2)).at(0);
@@ -257,9 +269,9 @@ int runReliability(const ReliabilityOptions& options) {
         }
         const ExactReliability exact = exactReliability(options.model, times, from);
         if (options.json)
-            printJson(exact.mttf, exact.neverFails, times, exact.failure);
+            printJson(exact, times);
         else
-            printTable(exact.mttf, exact.neverFails, exact.mttfGivenFailure, times, exact.failure, exact.reliability);
+            printTable(exact, times);
     } catch (const std::exception& e) {
         return reportFailure(e.what());
     }
@@ -281,6 +293,7 @@ RegisteredCommand addReliabilityCommand(CLI::App& app) {
     options->fromOption =
         sub->add_option("--from", options->from, "name of the state to start in (default: the initial state)");
     addBudgetOptions(*sub);
+    addToleranceOption(*sub);
     sub->add_flag("--json", options->json, "print one JSON object instead of the table");
     options->sim.add(sub);
     sub->footer("Prints F(t) and R(t) at each time, then the mean time to failure. MODEL is a GSMS text file or a net\n"

@@ -137,6 +137,8 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
     timeBound_ = timeBound;
     threshold_ = threshold;
     collectTruncated_ = collectTruncated;
+    truncatedColumn_ = smsCount_;
+    cutLongPaths_ = false;
     walkCounter_ = 0;
     pathsWalked_ = 0;
     const std::uint64_t size = smsCount_ + (collectTruncated ? 1 : 0);
@@ -160,7 +162,8 @@ KernelMatrix ConversionContext::walkSmsMatrix(const Rational& timeBound, double 
     return std::move(matrix_);
 }
 
-RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
+RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb, const Rational& timeBound,
+                                                       double threshold) {
     walkStart_ = lastShown_ = std::chrono::steady_clock::now();
     progressOnTerminal_ = isatty(STDERR_FILENO) == 1;
     heldAtWalkStart_ = heldBytes();
@@ -168,7 +171,7 @@ RenewalProcess ConversionContext::computeRenewalProcess(bool downStatesAbsorb) {
         ConversionContext& context;
         ~End() { context.endProgress(); }
     } end{*this};
-    return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb); });
+    return withinTermLimit([&] { return walkRenewalProcess(downStatesAbsorb, timeBound, threshold); });
 }
 
 namespace {
@@ -183,7 +186,8 @@ RenewalProcess::SparseRow nonZeroEntries(std::map<std::uint64_t, Expolynomial>& 
 
 }  // namespace
 
-RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
+RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb, const Rational& timeBound,
+                                                    double threshold) {
     // The measures need values, not the printed terms: the walk drops the terms whose heaviside
     // factors cannot all hold, so that a path that is zero everywhere is neither added nor
     // extended, and the factors the others imply.
@@ -192,9 +196,11 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
         PathExpression& expression;
         ~Unprune() { expression.setPruning(false); }
     } unprune{expressionOf_};
-    timeBound_ = 0;
-    threshold_ = 0;
-    collectTruncated_ = false;
+    const bool bounded = timeBound != 0 && threshold >= 0;
+    timeBound_ = bounded ? timeBound : Rational(0);
+    threshold_ = bounded ? threshold : 0;
+    collectTruncated_ = bounded;
+    cutLongPaths_ = bounded;
     walkCounter_ = 0;
     pathsWalked_ = 0;
     RenewalProcess process;
@@ -210,11 +216,13 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
     }
     // The rows are sparse: no limit on the number of states, only on the terms of each path.
     const std::size_t size = process.states.size();
-    rejectCycles_ = true;  // nothing is cut off
+    truncatedColumn_ = size;
+    process.unresolvedState = bounded;
+    rejectCycles_ = !bounded;  // without a bound nothing is cut off
     pathStates_.clear();
     pathAges_.clear();
-    process.kernel.resize(size);
-    process.sojourn.resize(size);
+    process.kernel.resize(size + (bounded ? 1 : 0));
+    process.sojourn.resize(size + (bounded ? 1 : 0));
     sparseRow_ = true;
     for (std::size_t row = 0; row < size; ++row) {
         const std::uint64_t state = process.states[row];
@@ -229,6 +237,8 @@ RenewalProcess ConversionContext::walkRenewalProcess(bool downStatesAbsorb) {
         process.kernel[row] = nonZeroEntries(rowEntries_);
         process.sojourn[row] = nonZeroEntries(rowSojourn_);
     }
+    // The unresolved state is never left.
+    if (bounded) process.sojourn[size].emplace_back(model_.stateCount(), UnitExpolynomial);
     sparseRow_ = false;
     return process;
 }
@@ -264,7 +274,7 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         if (timeBound_ != 0) {
             const double value = valueAtTimeBound(expression);
             if (value <= threshold_) {
-                if (collectTruncated_) addTo(smsCount_, expression);
+                if (collectTruncated_) addTo(truncatedColumn_, expression);
                 return;
             }
         }
@@ -291,6 +301,13 @@ void ConversionContext::explore(std::uint64_t state, Path& path, const TimerAges
         const TimerAges firedAges = fire(ages, transition, variableName(walkCounter_++));
         const std::vector<GsmsDestination>& destinations = model_.transition(transition).destinations;
         if (destinations.empty()) continue;
+        if (path.size() >= maxPathLength_ && cutLongPaths_) {
+            // A cut-off walk sends the paths that would outgrow the limit to the unresolved state.
+            const Expolynomial& once = firedExpression(fired, i);
+            for (const GsmsDestination& destination : destinations)
+                addTo(truncatedColumn_, multiply(Term(destination.probability), once));
+            continue;
+        }
         if (path.size() >= maxPathLength_)
             throw std::invalid_argument("A path of more than " + std::to_string(maxPathLength_) +
                                         " steps was met; give a positive time bound and threshold so that long "

@@ -44,15 +44,21 @@ using KernelMatrix = std::vector<std::vector<Expolynomial>>;
 //  - `sojourn`: per state of the process and GSMS state s, the probability that, having entered
 //    the row's state at time 0, the process is in s at time t and has not yet entered the next
 //    state of the process (an absorbing state stays in itself: 1).
-// Every path is walked to its end: nothing is cut off. Both are sparse: a row lists only the
-// columns that some path reaches, so the process costs memory for the pairs of states joined by
-// a path, not for every pair.
+// Without a time bound every path is walked to its end: nothing is cut off. With one, the paths cut
+// off go to one more state of the process, the unresolved state (last row and column, never left,
+// its sojourn spent in the extra GSMS column `stateCount()`): the probability of being in it by t
+// is the probability mass whose whereabouts the process does not know. Both are sparse: a row
+// lists only the columns that some path reaches, so the process costs memory for the pairs of
+// states joined by a path, not for every pair.
 struct RenewalProcess {
     // (column, entry) by ascending column, no zero entries.
     using SparseRow = std::vector<std::pair<std::uint64_t, Expolynomial>>;
 
     std::vector<std::uint64_t> states;  // the GSMS index of each state of the process, ascending
     bool downStatesAbsorb = false;
+    // Whether kernel and sojourn have the unresolved state as their last row (states.size() rows
+    // then, plus one).
+    bool unresolvedState = false;
     std::vector<SparseRow> kernel;
     std::vector<SparseRow> sojourn;
 };
@@ -109,8 +115,12 @@ public:
     KernelMatrix computeSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
 
     // The kernel and the sojourn probabilities of the renewal process over the states of the SMS,
-    // with the down states (flag 1) absorbing when `downStatesAbsorb` is set.
-    RenewalProcess computeRenewalProcess(bool downStatesAbsorb);
+    // with the down states (flag 1) absorbing when `downStatesAbsorb` is set. With a positive time
+    // bound, a path whose value at the time bound is at most `threshold`, or that grows longer than
+    // the walk's limit, is cut off at a state outside the SMS into the unresolved state, and
+    // cycles are followed until they are cut off.
+    RenewalProcess computeRenewalProcess(bool downStatesAbsorb, const Rational& timeBound = Rational(0),
+                                         double threshold = 0);
 
     // The probability, as an expression in t, that the path is taken and completed by time t
     // (see PathExpression); a path longer than the walk's limit is refused.
@@ -152,7 +162,7 @@ private:
     auto withinTermLimit(Compute compute);
     void requireMatrixWithinTermLimit(std::uint64_t size) const;
     KernelMatrix walkSmsMatrix(const Rational& timeBound, double threshold, bool collectTruncated);
-    RenewalProcess walkRenewalProcess(bool downStatesAbsorb);
+    RenewalProcess walkRenewalProcess(bool downStatesAbsorb, const Rational& timeBound, double threshold);
     void walkRow(std::uint64_t state);
     // The value of a path's expression at the time bound, summed term by term in 113-bit binary
     // floating point and rounded to double (beyond the double range: infinity or zero).
@@ -189,6 +199,8 @@ private:
     ExponentialValues exponentialsAtBound_;  // exp of the exponent constants met at the time bound
     double threshold_ = 0;
     bool collectTruncated_ = false;
+    std::uint64_t truncatedColumn_ = 0;  // where collected cut-off paths go
+    bool cutLongPaths_ = false;          // a path longer than the limit is cut off, not refused
     std::uint64_t currentRow_ = 0;
     std::uint64_t walkCounter_ = 0;
     KernelMatrix matrix_;

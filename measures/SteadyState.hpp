@@ -32,9 +32,11 @@ struct SteadyState {
     double unavailability = 0;
 };
 
-// Throws std::invalid_argument when the process has no unique steady state: a state that can be
-// entered is never left or loses probability, or more than one closed class can be entered
-// from the initial state; or when the occupancy does not add up.
+// When an up state that can be entered is never left, the long run is that of the closed classes
+// weighted by the probabilities of ending in each (a state never left keeps the limits of its
+// occupancy). Throws std::invalid_argument when the process has no unique steady state otherwise:
+// a down state that can be entered is never left, a state loses probability, or more than one
+// closed class can be entered from the initial state; or when the occupancy does not add up.
 SteadyState steadyState(const SemiMarkovModel& model);
 // The same with the model's kernel already converted (it must be the model's).
 SteadyState steadyState(const SemiMarkovModel& model, const ExactKernel& kernel);

@@ -22,9 +22,10 @@ using matlab::mex::ArgumentList;
 
 namespace {
 
-// The most outputs a measure gives: five for the reliability and the availability, three for the
-// kernel.
-constexpr std::size_t MostOutputs = 5;
+// The most outputs a measure gives: six for the reliability and the availability (the sixth the
+// error bound at each time), three for the kernel.
+constexpr std::size_t MostOutputs = 6;
+constexpr std::size_t NamesOutput = 5;
 constexpr std::size_t KernelOutputs = 3;
 
 std::string shortest(double value) {
@@ -52,6 +53,19 @@ Array column(matlab::data::ArrayFactory& factory, const std::vector<std::string>
     return factory.createArray<matlab::data::MATLABString>({texts.size(), 1}, std::move(strings));
 }
 
+// warning(id, "%s", message), so that the text is shown as it is.
+void warn(matlab::engine::MATLABEngine& engine, const char* identifier, const std::string& message) {
+    if (message.empty()) return;
+    matlab::data::ArrayFactory factory;
+    engine.feval(u"warning", 0,
+                 {factory.createCharArray(identifier), factory.createCharArray("%s"), factory.createCharArray(message)});
+}
+
+void warnOfBound(matlab::engine::MATLABEngine& engine, const BoundNotes& notes) {
+    warn(engine, "Drova:rel:errorBound", notes.limitReached);
+    warn(engine, "Drova:rel:notComputed", notes.notComputed);
+}
+
 }  // namespace
 
 MexFunction::MexFunction() : engine_(getEngine()) {}
@@ -72,6 +86,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
 
     const Gsms model = readModel(path);
     warnOfAges(*engine_, model);
+    const double tolerance = toleranceFromEnvironment();
     const std::size_t count = times.size();
     auto row = [&](const std::vector<double>& values) {
         return factory_.createArray<double>({1, values.size()}, values);
@@ -91,14 +106,16 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
         return;
     }
     if (measure == "reliability") {
-        const GsmsReliability r = reliabilityOf(model, times, from);
-        const std::vector<Array> results{row(r.failure), factory_.createScalar(r.mttf),
+        const GsmsReliability r = reliabilityOf(model, times, from, tolerance);
+        warnOfBound(*engine_, r);
+        const std::vector<Array> results{row(r.failure),         factory_.createScalar(r.mttf),
                                          factory_.createScalar(r.neverFails), row(r.reliability),
-                                         factory_.createScalar(r.mttfGivenFailure)};
+                                         factory_.createScalar(r.mttfGivenFailure), row(r.errorBound)};
         for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
         return;
     }
-    const GsmsAvailability a = availabilityOf(model, times, from);
+    const GsmsAvailability a = availabilityOf(model, times, from, tolerance);
+    warnOfBound(*engine_, a);
     const std::size_t states = model.stateCount();
     std::vector<Array> results{row(a.availability), factory_.createScalar(a.steadyAvailability)};
     // Column-major, as MATLAB holds a matrix: element (s, k) at s + k * states.
@@ -107,10 +124,11 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
         for (std::size_t k = 0; k < count; ++k) probabilities[s + k * states] = a.states[s][k];
     results.push_back(factory_.createArray<double>({states, count}, std::move(probabilities)));
     results.push_back(factory_.createArray<double>({states, 1}, a.steadyStates));
-    if (outputs.size() == MostOutputs) {
+    if (outputs.size() >= NamesOutput) {
         std::vector<std::string> names;
         for (const GsmsState& s : model.states()) names.push_back(s.name);
         results.push_back(column(factory_, names));
+        results.push_back(row(a.errorBound));
     }
     for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
 }
@@ -119,7 +137,7 @@ void MexFunction::checkInputs(const ArgumentList& inputs, std::size_t outputCoun
     if (inputs.size() < 2 || inputs.size() > 4)
         raise("Two to four inputs required: path, times, and optionally the measure (\"reliability\", "
               "\"availability\" or \"kernel\") and the name of the starting state");
-    if (outputCount > MostOutputs) raise("Too many outputs: Drovarel gives at most five");
+    if (outputCount > MostOutputs) raise("Too many outputs: Drovarel gives at most six");
     if (!isText(inputs[0])) raise("First input must be a string scalar or character row");
     if (!isA(inputs[1], "double")) raise("Second input must be a double");
     if (!isVectorOrEmpty(inputs[1])) raise("Second input must be a vector of times (a row or a column)");

@@ -1,7 +1,7 @@
 // The gateway of Drovarel:
 //
-//     [F, mttf, neverFails, R, mttfGivenFailure] = Drovarel(path, times [, "reliability" [, from]])
-//     [A, steady, P, steadyStates, names]        = Drovarel(path, times, "availability" [, from])
+//     [F, mttf, neverFails, R, mttfGivenFailure, bound] = Drovarel(path, times [, "reliability" [, from]])
+//     [A, steady, P, steadyStates, names, bound]        = Drovarel(path, times, "availability" [, from])
 //     [K, names, timeScale]                       = Drovarel(path, times, "kernel")
 //
 // The path, the measure and the starting state are character rows; the times a double row. The

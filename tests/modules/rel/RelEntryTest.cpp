@@ -52,7 +52,7 @@ TEST_F(RelEntry, ChecksTheArgumentsInOrder) {
         "\"kernel\") and the name of the starting state";
     EXPECT_EQ(error({text(machine)}), count);
     EXPECT_EQ(error({text(machine), row({1}), text("reliability"), text("Up"), text("Up")}), count);
-    EXPECT_EQ(error({text(machine), row({1})}, 6), "Too many outputs: Drovarel gives at most five");
+    EXPECT_EQ(error({text(machine), row({1})}, 7), "Too many outputs: Drovarel gives at most six");
     EXPECT_EQ(error({row({1}), row({1})}), "First input must be a string scalar or character row");
     EXPECT_EQ(error({factory.createArray<MATLABString>({1, 2}, {u"a", u"b"}), row({1})}),
               "First input must be a string scalar or character row");
