@@ -7,6 +7,8 @@
 //    failures a repair can overlap, which bounds n to a few tens.
 
 #include "formats/ModelFile.hpp"
+#include "measures/ExactKernel.hpp"
+#include "measures/TransientProbabilities.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <benchmark/benchmark.h>
@@ -44,8 +46,23 @@ void availability(benchmark::State& state, const char* repair) {
     state.counters["states"] = static_cast<double>(model.stateCount());
 }
 
+// The state probabilities alone (walk and kernel done before), by the forward equations from the
+// starting state and by the backward ones (one unknown per state and model state).
+void transient(benchmark::State& state, drova::measures::RenewalForm form) {
+    const rel::GsmsProcess process = rel::processOf(birthDeath(state.range(0), "Deg(24)"), false);
+    const drova::measures::ExactKernel kernel(process.model);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            drova::measures::transientProbabilities(process.model, kernel, tenTimes(), form).availability);
+    state.counters["states"] = static_cast<double>(process.model.states.size());
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(transient, forward, drova::measures::RenewalForm::Forward)
+    ->Arg(10)->Arg(20)->Arg(30)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(transient, backward, drova::measures::RenewalForm::Backward)
+    ->Arg(10)->Arg(20)->Arg(30)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(reliability, exponential, "Exp(1/24)")
     ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(availability, exponential, "Exp(1/24)")

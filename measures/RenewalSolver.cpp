@@ -3,6 +3,7 @@
 #include "measures/CellBasis.hpp"
 #include "measures/DiscreteKernel.hpp"
 #include "measures/GridSampler.hpp"
+#include "measures/SolveControl.hpp"
 #include "measures/TimeGrid.hpp"
 
 #include <Eigen/Dense>
@@ -217,14 +218,19 @@ void advanceSums(const std::vector<DiscreteEntry>& entries, WholeCellSums& sums,
     }
 }
 
-}  // namespace
+// A solved value to report: unknown `row`, right-hand side `column`.
+struct Output {
+    std::size_t row;
+    std::size_t column;
+};
 
-std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
-                                                      const std::vector<Rational>& times) {
+// result[k][o] = X_(outputs[o])(times[k]).
+std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, const std::vector<Output>& outputs,
+                                            const std::vector<Rational>& times) {
     const std::size_t unknowns = equation.forcing.size();
     const std::size_t columns = unknowns == 0 ? 0 : equation.forcing.front().size();
-    std::vector<std::vector<double>> result(times.size(), std::vector<double>(columns, 0.0));
-    if (times.empty() || columns == 0) return result;
+    std::vector<std::vector<double>> result(times.size(), std::vector<double>(outputs.size(), 0.0));
+    if (times.empty() || columns == 0 || outputs.empty()) return result;
     const Rational horizon = *std::max_element(times.begin(), times.end());
 
     std::vector<const PiecewiseExpolynomial*> functions;
@@ -260,9 +266,14 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
                                     ", too many to keep: the model's delays and rates are too far apart");
     CellHistory history(depth, rows, static_cast<Eigen::Index>(columns));
     WholeCellSums sums = zeroSums(entries, static_cast<Eigen::Index>(columns));
-    std::vector<std::vector<GridSampler>> forcing(unknowns);
+    // Zero forcings (most of them in the forward equations) are not sampled.
+    std::vector<std::vector<std::optional<GridSampler>>> forcing(unknowns);
     for (std::size_t i = 0; i < unknowns; ++i)
-        for (const PiecewiseExpolynomial& f : equation.forcing[i]) forcing[i].emplace_back(f, h, basis);
+        for (const PiecewiseExpolynomial& f : equation.forcing[i])
+            if (f.isZero())
+                forcing[i].emplace_back();
+            else
+                forcing[i].emplace_back(std::in_place, f, h, basis);
 
     std::vector<std::size_t> order(times.size());
     std::iota(order.begin(), order.end(), 0);
@@ -272,10 +283,16 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     Eigen::MatrixXd rhs(rows, columns);
     std::vector<double> nodeValues;
     std::vector<long double> lagrange;
+    SolveSteps steps("Renewal equations", unknowns, cellCount);
     for (std::size_t cell = 0; cell < cellCount; ++cell) {
+        steps.step(cell);
         for (std::size_t i = 0; i < unknowns; ++i)
             for (std::size_t c = 0; c < columns; ++c) {
-                forcing[i][c].sample(cell, nodeValues);
+                if (!forcing[i][c]) {
+                    rhs.block(static_cast<Eigen::Index>(i * p), static_cast<Eigen::Index>(c), static_cast<Eigen::Index>(p), 1).setZero();
+                    continue;
+                }
+                forcing[i][c]->sample(cell, nodeValues);
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
         addEarlierCells(entries, sums, history, cell, p, rhs);
@@ -287,14 +304,52 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
             const std::size_t k = order[nextOutput++];
             const long double y = ((times[k] - Rational(cell) * h) / h).convert_to<long double>();
             basis.lagrangeValues(y, lagrange);
-            for (std::size_t c = 0; c < columns; ++c) {
+            for (std::size_t o = 0; o < outputs.size(); ++o) {
                 long double value = 0;
-                for (std::size_t l = 0; l < p; ++l) value += lagrange[l] * history[cell](row * p + l, c);
-                result[k][c] = static_cast<double>(value);
+                for (std::size_t l = 0; l < p; ++l)
+                    value += lagrange[l] * history[cell](outputs[o].row * p + l, outputs[o].column);
+                result[k][o] = static_cast<double>(value);
             }
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
+                                                      const std::vector<Rational>& times) {
+    const std::size_t columns = equation.forcing.empty() ? 0 : equation.forcing.front().size();
+    std::vector<Output> outputs;
+    for (std::size_t c = 0; c < columns; ++c) outputs.push_back({row, c});
+    return solveCells(equation, outputs, times);
+}
+
+std::vector<std::vector<double>> solveRenewalRows(const RenewalEquation& equation, const std::vector<std::size_t>& rows,
+                                                  const std::vector<Rational>& times) {
+    std::vector<Output> outputs;
+    for (std::size_t r : rows) outputs.push_back({r, 0});
+    return solveCells(equation, outputs, times);
+}
+
+std::vector<std::vector<double>> solveForwardFrom(const RenewalEquation& backward, std::size_t row,
+                                                  const std::vector<Rational>& times) {
+    const std::size_t states = backward.forcing.size();
+    const std::size_t columns = states == 0 ? 0 : backward.forcing.front().size();
+    RenewalEquation forward;
+    for (const RenewalEquation::Entry& entry : backward.kernel)
+        forward.kernel.push_back({entry.source, entry.target, entry.function});
+    for (std::size_t j = 0; j < states; ++j)
+        for (std::size_t c = 0; c < columns; ++c)
+            if (!backward.forcing[j][c].isZero())
+                forward.kernel.push_back({states + c, j, &backward.forcing[j][c]});
+    forward.forcing.assign(states + columns, std::vector<PiecewiseExpolynomial>(1));
+    if (row < states)
+        forward.forcing[row][0] =
+            PiecewiseExpolynomial::fromExpolynomial(Expolynomial(Term(Rational(1))), "The entry at time 0");
+    std::vector<std::size_t> rows;
+    for (std::size_t c = 0; c < columns; ++c) rows.push_back(states + c);
+    return solveRenewalRows(forward, rows, times);
 }
 
 }  // namespace drova::measures

@@ -4,6 +4,7 @@
 #include "measures/EarliestEntry.hpp"
 #include "measures/ExactKernel.hpp"
 #include "measures/FirstPassage.hpp"
+#include "measures/FirstPieceSeries.hpp"
 #include "measures/MarkovianKernel.hpp"
 #include "measures/Occupancy.hpp"
 #include "measures/RenewalSolver.hpp"
@@ -75,6 +76,11 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
 
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
                                               const std::vector<Rational>& times) {
+    return transientProbabilities(model, kernel, times, RenewalForm::Automatic);
+}
+
+TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                              const std::vector<Rational>& times, RenewalForm form) {
     checkTimes(times);
     if (model.gsmsStates.empty())
         throw std::invalid_argument("The model has no GSMS states and occupancy, so its state probabilities and "
@@ -129,6 +135,8 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
     // which that state's forcing is not 0; never 0 when no such instant exists.
     const std::vector<std::optional<Rational>> earliest = earliestEntry(kernel, start, std::vector<bool>(n, true));
     const std::size_t columns = shownCount + 2;
+    if (form == RenewalForm::Automatic)
+        form = columns > BackwardColumns ? RenewalForm::Forward : RenewalForm::Backward;
     std::vector<std::optional<Rational>> firstPossible(columns);
     std::vector<bool> everPossible(columns, false);
     for (std::size_t u = 0; u < unknowns.size(); ++u)
@@ -140,7 +148,18 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
             everPossible[c] = true;
         }
 
-    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, position[start], times);
+    // Before any kernel entry or occupancy changes its expression the Taylor series keeps a small
+    // probability's relative accuracy (the unavailability at small t); the cells take the rest.
+    const std::vector<std::optional<std::vector<double>>> early =
+        solveByFirstPieceSeries(equation, position[start], times);
+    std::vector<Rational> later;
+    for (std::size_t k = 0; k < times.size(); ++k)
+        if (!early[k]) later.push_back(times[k]);
+    const std::vector<std::vector<double>> cells = form == RenewalForm::Forward
+                                                       ? solveForwardFrom(equation, position[start], later)
+                                                       : solveRenewalEquation(equation, position[start], later);
+    std::vector<std::vector<double>> values;
+    for (std::size_t k = 0, l = 0; k < times.size(); ++k) values.push_back(early[k] ? *early[k] : cells[l++]);
     std::vector<std::vector<double>> byColumn(columns, std::vector<double>(times.size(), 0.0));
     for (std::size_t k = 0; k < times.size(); ++k)
         for (std::size_t c = 0; c < columns; ++c)

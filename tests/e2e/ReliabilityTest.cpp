@@ -3,6 +3,7 @@
 // which a measure does not exist, the checks of --times and --from, and F(t) against the
 // empirical distribution of drova sim.
 
+#include "InterruptDrova.hpp"
 #include "RunDrova.hpp"
 #include "SimulatedFailures.hpp"
 
@@ -223,6 +224,20 @@ TEST(Reliability, AgreesWithSimulation) {
     for (double t : times) squares += (t - mean) * (t - mean);
     const double standardError = std::sqrt(squares / (runs - 1) / runs);
     EXPECT_NEAR(mean, exact["mttf"].get<double>(), 4 * standardError);
+}
+
+// Ctrl-C while the measures are computed: the solvers see it at their next step and the command
+// ends with the run time's interrupt error (the walk of 10^5 states before them does not look,
+// so the solve starts interrupted).
+TEST(Measures, InterruptEndsTheSolveCleanly) {
+    for (const char* command : {"availability", "reliability"}) {
+        SCOPED_TRACE(command);
+        const std::optional<DrovaRun> run =
+            runDrovaInterrupted({command, relData("birthdeath-100000.toml"), "--times", "10,100,1000"});
+        ASSERT_TRUE(run) << "drova did not end after the interrupt";
+        EXPECT_EQ(run->status, 1) << run->err;
+        EXPECT_EQ(run->lastErrLine(), "Operation interrupted by the user. (EMLRT:runTime:UserInterrupt)");
+    }
 }
 
 }  // namespace
