@@ -226,17 +226,16 @@ TEST(Reliability, AgreesWithSimulation) {
     EXPECT_NEAR(mean, exact["mttf"].get<double>(), 4 * standardError);
 }
 
-// Ctrl-C while the measures are computed: the solvers see it at their next step and the command
-// ends with the run time's interrupt error (the walk of 10^5 states before them does not look,
-// so the solve starts interrupted).
+// Ctrl-C while the measures are computed: the solver sees it at its next step (here a renewal
+// solve of a million cells) and the command ends with the module's interrupt message.
 TEST(Measures, InterruptEndsTheSolveCleanly) {
     for (const char* command : {"availability", "reliability"}) {
         SCOPED_TRACE(command);
         const std::optional<DrovaRun> run =
-            runDrovaInterrupted({command, relData("birthdeath-100000.toml"), "--times", "10,100,1000"});
+            runDrovaInterrupted({command, relData("three-units-deterministic-repair.toml"), "--times", "24000000"});
         ASSERT_TRUE(run) << "drova did not end after the interrupt";
         EXPECT_EQ(run->status, 1) << run->err;
-        EXPECT_EQ(run->lastErrLine(), "Operation interrupted by the user. (EMLRT:runTime:UserInterrupt)");
+        EXPECT_EQ(run->lastErrLine(), "Operation interrupted by the user.");
     }
 }
 
