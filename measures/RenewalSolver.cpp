@@ -225,8 +225,9 @@ struct Output {
 };
 
 // result[k][o] = X_(outputs[o])(times[k]).
+// `states`: the states of the process, as the progress shows them.
 std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, const std::vector<Output>& outputs,
-                                            const std::vector<Rational>& times) {
+                                            const std::vector<Rational>& times, std::size_t states) {
     const std::size_t unknowns = equation.forcing.size();
     const std::size_t columns = unknowns == 0 ? 0 : equation.forcing.front().size();
     std::vector<std::vector<double>> result(times.size(), std::vector<double>(outputs.size(), 0.0));
@@ -283,7 +284,7 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
     Eigen::MatrixXd rhs(rows, columns);
     std::vector<double> nodeValues;
     std::vector<long double> lagrange;
-    SolveSteps steps("Renewal equations", unknowns, cellCount);
+    SolveSteps steps("Renewal equations", states, cellCount);
     for (std::size_t cell = 0; cell < cellCount; ++cell) {
         steps.step(cell);
         for (std::size_t i = 0; i < unknowns; ++i)
@@ -322,14 +323,14 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     const std::size_t columns = equation.forcing.empty() ? 0 : equation.forcing.front().size();
     std::vector<Output> outputs;
     for (std::size_t c = 0; c < columns; ++c) outputs.push_back({row, c});
-    return solveCells(equation, outputs, times);
+    return solveCells(equation, outputs, times, equation.forcing.size());
 }
 
 std::vector<std::vector<double>> solveRenewalRows(const RenewalEquation& equation, const std::vector<std::size_t>& rows,
                                                   const std::vector<Rational>& times) {
     std::vector<Output> outputs;
     for (std::size_t r : rows) outputs.push_back({r, 0});
-    return solveCells(equation, outputs, times);
+    return solveCells(equation, outputs, times, equation.forcing.size());
 }
 
 std::vector<std::vector<double>> solveForwardFrom(const RenewalEquation& backward, std::size_t row,
@@ -347,9 +348,9 @@ std::vector<std::vector<double>> solveForwardFrom(const RenewalEquation& backwar
     if (row < states)
         forward.forcing[row][0] =
             PiecewiseExpolynomial::fromExpolynomial(Expolynomial(Term(Rational(1))), "The entry at time 0");
-    std::vector<std::size_t> rows;
-    for (std::size_t c = 0; c < columns; ++c) rows.push_back(states + c);
-    return solveRenewalRows(forward, rows, times);
+    std::vector<Output> outputs;
+    for (std::size_t c = 0; c < columns; ++c) outputs.push_back({states + c, 0});
+    return solveCells(forward, outputs, times, states);
 }
 
 }  // namespace drova::measures
