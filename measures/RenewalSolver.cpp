@@ -141,7 +141,7 @@ public:
             solution = sparse_->solve(rhs);
             return;
         }
-        solution.setZero();
+        solution.setZero(rhs.rows(), rhs.cols());
         for (const InverseBlock& block : blocks_)
             addProduct(solution.middleRows(block.target * p_, p_), block.matrix, rhs.middleRows(block.source * p_, p_));
     }
@@ -257,7 +257,45 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
     // The current cell's system is the same for every cell: it is factorised once, and each cell
     // then costs products or a sparse solve. The matrix is I minus a substochastic part, so it is
     // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
-    const CurrentCell currentCell(entries, unknowns, p);
+    // Unknowns that no other one takes from (the measures of the forward form) are left out of
+    // it and formed after it from the solved ones, so that no factorisation's rounding mixes the
+    // other unknowns into a small measure.
+    std::vector<bool> isSource(unknowns, false);
+    for (const DiscreteEntry& entry : entries) isSource[entry.source] = true;
+    std::vector<std::size_t> coreIndex(unknowns, unknowns), core, observers;
+    for (std::size_t u = 0; u < unknowns; ++u) {
+        if (isSource[u]) {
+            coreIndex[u] = core.size();
+            core.push_back(u);
+        } else {
+            observers.push_back(u);
+        }
+    }
+    std::vector<DiscreteEntry> coreEntries;  // their parts within the cell, renumbered over the core
+    struct ObserverTerm {
+        std::size_t target, source;
+        double mass;                       // a point mass at lag 0, or
+        const Eigen::MatrixXd* nearEdge;   // the near edge of a piece starting at lag 0
+    };
+    std::vector<ObserverTerm> observerTerms;
+    for (const DiscreteEntry& entry : entries) {
+        if (!isSource[entry.target]) {
+            for (const PointMass& mass : entry.masses)
+                if (mass.lag == 0) observerTerms.push_back({entry.target, entry.source, mass.mass, nullptr});
+            for (const DensityPiece& piece : entry.pieces)
+                if (piece.startLag == 0) observerTerms.push_back({entry.target, entry.source, 0.0, &piece.nearEdge});
+            continue;
+        }
+        DiscreteEntry within;
+        within.target = coreIndex[entry.target];
+        within.source = coreIndex[entry.source];
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag == 0) within.masses.push_back(mass);
+        for (const DensityPiece& piece : entry.pieces)
+            if (piece.startLag == 0) within.pieces.push_back(DensityPiece{0, piece.length, piece.nearEdge, {}, {}});
+        if (!within.masses.empty() || !within.pieces.empty()) coreEntries.push_back(std::move(within));
+    }
+    const CurrentCell currentCell(coreEntries, core.size(), p);
 
     const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
     const std::size_t depth = std::min(longestLag(entries), cellCount);
@@ -281,7 +319,7 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return times[a] < times[b]; });
     std::size_t nextOutput = 0;
 
-    Eigen::MatrixXd rhs(rows, columns);
+    Eigen::MatrixXd rhs(rows, columns), coreRhs, coreSolution;
     std::vector<double> nodeValues;
     std::vector<long double> lagrange;
     SolveSteps steps("Renewal equations", states, cellCount);
@@ -297,7 +335,25 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
         addEarlierCells(entries, sums, history, cell, p, rhs);
-        currentCell.solve(rhs, history[cell]);
+        if (observers.empty()) {
+            currentCell.solve(rhs, history[cell]);
+        } else {
+            Eigen::MatrixXd& solution = history[cell];
+            coreRhs.resize(static_cast<Eigen::Index>(core.size() * p), static_cast<Eigen::Index>(columns));
+            for (std::size_t k = 0; k < core.size(); ++k) coreRhs.middleRows(k * p, p) = rhs.middleRows(core[k] * p, p);
+            currentCell.solve(coreRhs, coreSolution);
+            for (std::size_t k = 0; k < core.size(); ++k)
+                solution.middleRows(core[k] * p, p) = coreSolution.middleRows(k * p, p);
+            for (std::size_t u : observers) solution.middleRows(u * p, p) = rhs.middleRows(u * p, p);
+            for (const ObserverTerm& term : observerTerms) {
+                auto target = solution.middleRows(term.target * p, p);
+                const auto source = solution.middleRows(term.source * p, p);
+                if (term.nearEdge)
+                    addProduct(target, *term.nearEdge, source);
+                else
+                    target += term.mass * source;
+            }
+        }
         advanceSums(entries, sums, history, cell, p);
 
         // The requested times in this cell, from its polynomial.
