@@ -138,6 +138,16 @@ TEST(ForwardRenewal, SmallUnavailabilityKeepsItsDigits) {
     }
 }
 
+TEST(TransientProbabilities, SmallUnavailabilityOfTheRedundantPair) {
+    // Both units failed before the first repair can end: (1 - e^(-t/1000))^2 (mpmath, 30 digits).
+    const measures::TransientProbabilities p =
+        solved(fileOf(std::string(DROVA_SOURCE_DIR) + "/examples/redundant.gsms"), {Rational(1, 1000), 1, 12},
+               RenewalForm::Automatic);
+    const double truth[] = {9.99999000000583333083333449717e-13, 9.99000583083419419450742642536e-7,
+                            1.42284034048233306279781852819e-4};
+    for (std::size_t k = 0; k < 3; ++k) EXPECT_LE(std::abs(p.unavailability[k] - truth[k]), 1e-10 * truth[k]) << k;
+}
+
 TEST(SolveControl, TheInterruptFlagEndsEverySolver) {
     std::atomic<bool> interrupt{true};
     const measures::SolveControl control(&interrupt);
