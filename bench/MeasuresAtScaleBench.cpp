@@ -7,6 +7,8 @@
 //    failures a repair can overlap, which bounds n to a few tens.
 
 #include "formats/ModelFile.hpp"
+#include "measures/ExactKernel.hpp"
+#include "measures/TransientProbabilities.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <benchmark/benchmark.h>
@@ -44,8 +46,37 @@ void availability(benchmark::State& state, const char* repair) {
     state.counters["states"] = static_cast<double>(model.stateCount());
 }
 
+// A ring of n places, one token moved on by Uni(1, 2), Deg(1) and Exp(1) timers in turn, down in
+// the first place: n states, each sojourn one timer, n + 2 columns.
+Gsms ring(long n) {
+    std::string text = "name = \"ring\"\n[places]\n";
+    for (long k = 0; k < n; ++k) text += "p" + std::to_string(k) + " = " + (k == 0 ? "1" : "0") + "\n";
+    const char* laws[] = {"Uni(1, 2)", "Deg(1)", "Exp(1)"};
+    for (long k = 0; k < n; ++k)
+        text += "[transitions.t" + std::to_string(k) + "]\ndistribution = \"" + laws[k % 3] + "\"\ninputs = { p" +
+                std::to_string(k) + " = 1 }\noutputs = { p" + std::to_string((k + 1) % n) + " = 1 }\n";
+    std::istringstream in(text + "[measures]\ndown = \"p0 == 1\"\n");
+    return readModel(in, "ring.toml");
+}
+
+// The state probabilities alone (walk and kernel done before) at t = 10, 20, ..., 100, by the
+// forward equations from the starting state and by the backward ones (one unknown per state and
+// model state).
+void transient(benchmark::State& state, drova::measures::RenewalForm form) {
+    const rel::GsmsProcess process = rel::processOf(ring(state.range(0)), false);
+    const drova::measures::ExactKernel kernel(process.model);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(
+            drova::measures::transientProbabilities(process.model, kernel, tenTimes(), form).availability);
+    state.counters["states"] = static_cast<double>(process.model.states.size());
+}
+
 }  // namespace
 
+BENCHMARK_CAPTURE(transient, forward, drova::measures::RenewalForm::Forward)
+    ->Arg(100)->Arg(300)->Arg(1000)->Unit(benchmark::kSecond)->Iterations(1);
+BENCHMARK_CAPTURE(transient, backward, drova::measures::RenewalForm::Backward)
+    ->Arg(100)->Arg(300)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(reliability, exponential, "Exp(1/24)")
     ->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kSecond)->Iterations(1);
 BENCHMARK_CAPTURE(availability, exponential, "Exp(1/24)")

@@ -1,12 +1,15 @@
 #include "cli/Measures.hpp"
 
 #include "host/LoadedModule.hpp"
+#include "host/classic/ClassicError.hpp"
+#include "host/classic/ClassicRuntime.hpp"
 
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <cstdlib>
+#include <csignal>
 #include <regex>
 #include <stdexcept>
 
@@ -128,6 +131,40 @@ std::vector<double> gridUpTo(double end, int steps) {
         }
 }
 
+namespace {
+
+// Ctrl-C during a measure's call: the first asks the module's solvers to stop at their next step
+// (the call then fails with the interrupt error); the walk before them does not look, so a second
+// Ctrl-C while the first is pending, or one that comes after the solve, ends drova as Ctrl-C
+// does elsewhere. The handler only swaps an atomic flag and, for the second, restores the
+// default action and raises the signal again: all async-signal-safe.
+class MeasureInterrupts {
+public:
+    MeasureInterrupts() {
+        struct sigaction action {};
+        action.sa_handler = [](int) {
+            if (classicInterruptFlag()->exchange(true, std::memory_order_relaxed)) {
+                std::signal(SIGINT, SIG_DFL);
+                std::raise(SIGINT);
+            }
+        };
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &previous_);
+    }
+    ~MeasureInterrupts() {
+        sigaction(SIGINT, &previous_, nullptr);
+        // An interrupt the solvers did not take ends drova now.
+        if (classicInterruptFlag()->exchange(false, std::memory_order_relaxed)) std::raise(SIGINT);
+    }
+    MeasureInterrupts(const MeasureInterrupts&) = delete;
+    MeasureInterrupts& operator=(const MeasureInterrupts&) = delete;
+
+private:
+    struct sigaction previous_ {};
+};
+
+}  // namespace
+
 std::vector<md::Array> callDrovarel(std::size_t nargout, const std::string& model, const std::vector<double>& times,
                                     const std::string& measure, const std::optional<std::string>& from) {
     const md::ArrayFactory factory;
@@ -136,6 +173,7 @@ std::vector<md::Array> callDrovarel(std::size_t nargout, const std::string& mode
                                   factory.createScalar(measure)};
     if (from) inputs.push_back(factory.createScalar(*from));
     LoadedModule rel(LoadedModule::defaultPath("Drovarel"));
+    const MeasureInterrupts interrupts;
     return rel.call(nargout, std::move(inputs));
 }
 
@@ -167,6 +205,9 @@ std::optional<std::vector<double>> defaultTimesOf(const std::string& model, doub
         const double mttf = doubles(outputs.at(1)).at(0);
         const double givenFailure = doubles(outputs.at(4)).at(0);
         return defaultTimes(std::isfinite(mttf) ? mttf : givenFailure, lowestFraction);
+    } catch (const HostError& e) {
+        if (e.identifier() == ClassicInterruptErrorId) throw;  // Ctrl-C ends the command
+        return std::nullopt;
     } catch (const std::exception&) {
         return std::nullopt;
     }

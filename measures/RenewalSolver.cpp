@@ -3,6 +3,7 @@
 #include "measures/CellBasis.hpp"
 #include "measures/DiscreteKernel.hpp"
 #include "measures/GridSampler.hpp"
+#include "measures/SolveControl.hpp"
 #include "measures/TimeGrid.hpp"
 
 #include <Eigen/Dense>
@@ -140,7 +141,7 @@ public:
             solution = sparse_->solve(rhs);
             return;
         }
-        solution.setZero();
+        solution.setZero(rhs.rows(), rhs.cols());
         for (const InverseBlock& block : blocks_)
             addProduct(solution.middleRows(block.target * p_, p_), block.matrix, rhs.middleRows(block.source * p_, p_));
     }
@@ -217,14 +218,20 @@ void advanceSums(const std::vector<DiscreteEntry>& entries, WholeCellSums& sums,
     }
 }
 
-}  // namespace
+// A solved value to report: unknown `row`, right-hand side `column`.
+struct Output {
+    std::size_t row;
+    std::size_t column;
+};
 
-std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
-                                                      const std::vector<Rational>& times) {
+// result[k][o] = X_(outputs[o])(times[k]).
+// `states`: the states of the process, as the progress shows them.
+std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, const std::vector<Output>& outputs,
+                                            const std::vector<Rational>& times, std::size_t states) {
     const std::size_t unknowns = equation.forcing.size();
     const std::size_t columns = unknowns == 0 ? 0 : equation.forcing.front().size();
-    std::vector<std::vector<double>> result(times.size(), std::vector<double>(columns, 0.0));
-    if (times.empty() || columns == 0) return result;
+    std::vector<std::vector<double>> result(times.size(), std::vector<double>(outputs.size(), 0.0));
+    if (times.empty() || columns == 0 || outputs.empty()) return result;
     const Rational horizon = *std::max_element(times.begin(), times.end());
 
     std::vector<const PiecewiseExpolynomial*> functions;
@@ -250,7 +257,45 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
     // The current cell's system is the same for every cell: it is factorised once, and each cell
     // then costs products or a sparse solve. The matrix is I minus a substochastic part, so it is
     // well conditioned unless a cycle of zero delays returns with probability (close to) 1.
-    const CurrentCell currentCell(entries, unknowns, p);
+    // Unknowns that no other one takes from (the measures of the forward form) are left out of
+    // it and formed after it from the solved ones, so that no factorisation's rounding mixes the
+    // other unknowns into a small measure.
+    std::vector<bool> isSource(unknowns, false);
+    for (const DiscreteEntry& entry : entries) isSource[entry.source] = true;
+    std::vector<std::size_t> coreIndex(unknowns, unknowns), core, observers;
+    for (std::size_t u = 0; u < unknowns; ++u) {
+        if (isSource[u]) {
+            coreIndex[u] = core.size();
+            core.push_back(u);
+        } else {
+            observers.push_back(u);
+        }
+    }
+    std::vector<DiscreteEntry> coreEntries;  // their parts within the cell, renumbered over the core
+    struct ObserverTerm {
+        std::size_t target, source;
+        double mass;                       // a point mass at lag 0, or
+        const Eigen::MatrixXd* nearEdge;   // the near edge of a piece starting at lag 0
+    };
+    std::vector<ObserverTerm> observerTerms;
+    for (const DiscreteEntry& entry : entries) {
+        if (!isSource[entry.target]) {
+            for (const PointMass& mass : entry.masses)
+                if (mass.lag == 0) observerTerms.push_back({entry.target, entry.source, mass.mass, nullptr});
+            for (const DensityPiece& piece : entry.pieces)
+                if (piece.startLag == 0) observerTerms.push_back({entry.target, entry.source, 0.0, &piece.nearEdge});
+            continue;
+        }
+        DiscreteEntry within;
+        within.target = coreIndex[entry.target];
+        within.source = coreIndex[entry.source];
+        for (const PointMass& mass : entry.masses)
+            if (mass.lag == 0) within.masses.push_back(mass);
+        for (const DensityPiece& piece : entry.pieces)
+            if (piece.startLag == 0) within.pieces.push_back(DensityPiece{0, piece.length, piece.nearEdge, {}, {}});
+        if (!within.masses.empty() || !within.pieces.empty()) coreEntries.push_back(std::move(within));
+    }
+    const CurrentCell currentCell(coreEntries, core.size(), p);
 
     const Eigen::Index rows = static_cast<Eigen::Index>(unknowns * p);
     const std::size_t depth = std::min(longestLag(entries), cellCount);
@@ -260,26 +305,55 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
                                     ", too many to keep: the model's delays and rates are too far apart");
     CellHistory history(depth, rows, static_cast<Eigen::Index>(columns));
     WholeCellSums sums = zeroSums(entries, static_cast<Eigen::Index>(columns));
-    std::vector<std::vector<GridSampler>> forcing(unknowns);
+    // Zero forcings (most of them in the forward equations) are not sampled.
+    std::vector<std::vector<std::optional<GridSampler>>> forcing(unknowns);
     for (std::size_t i = 0; i < unknowns; ++i)
-        for (const PiecewiseExpolynomial& f : equation.forcing[i]) forcing[i].emplace_back(f, h, basis);
+        for (const PiecewiseExpolynomial& f : equation.forcing[i])
+            if (f.isZero())
+                forcing[i].emplace_back();
+            else
+                forcing[i].emplace_back(std::in_place, f, h, basis);
 
     std::vector<std::size_t> order(times.size());
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return times[a] < times[b]; });
     std::size_t nextOutput = 0;
 
-    Eigen::MatrixXd rhs(rows, columns);
+    Eigen::MatrixXd rhs(rows, columns), coreRhs, coreSolution;
     std::vector<double> nodeValues;
     std::vector<long double> lagrange;
+    SolveSteps steps("Renewal equations", states, cellCount);
     for (std::size_t cell = 0; cell < cellCount; ++cell) {
+        steps.step(cell);
         for (std::size_t i = 0; i < unknowns; ++i)
             for (std::size_t c = 0; c < columns; ++c) {
-                forcing[i][c].sample(cell, nodeValues);
+                if (!forcing[i][c]) {
+                    rhs.block(static_cast<Eigen::Index>(i * p), static_cast<Eigen::Index>(c), static_cast<Eigen::Index>(p), 1).setZero();
+                    continue;
+                }
+                forcing[i][c]->sample(cell, nodeValues);
                 for (std::size_t l = 0; l < p; ++l) rhs(i * p + l, c) = nodeValues[l];
             }
         addEarlierCells(entries, sums, history, cell, p, rhs);
-        currentCell.solve(rhs, history[cell]);
+        if (observers.empty()) {
+            currentCell.solve(rhs, history[cell]);
+        } else {
+            Eigen::MatrixXd& solution = history[cell];
+            coreRhs.resize(static_cast<Eigen::Index>(core.size() * p), static_cast<Eigen::Index>(columns));
+            for (std::size_t k = 0; k < core.size(); ++k) coreRhs.middleRows(k * p, p) = rhs.middleRows(core[k] * p, p);
+            currentCell.solve(coreRhs, coreSolution);
+            for (std::size_t k = 0; k < core.size(); ++k)
+                solution.middleRows(core[k] * p, p) = coreSolution.middleRows(k * p, p);
+            for (std::size_t u : observers) solution.middleRows(u * p, p) = rhs.middleRows(u * p, p);
+            for (const ObserverTerm& term : observerTerms) {
+                auto target = solution.middleRows(term.target * p, p);
+                const auto source = solution.middleRows(term.source * p, p);
+                if (term.nearEdge)
+                    addProduct(target, *term.nearEdge, source);
+                else
+                    target += term.mass * source;
+            }
+        }
         advanceSums(entries, sums, history, cell, p);
 
         // The requested times in this cell, from its polynomial.
@@ -287,14 +361,52 @@ std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equ
             const std::size_t k = order[nextOutput++];
             const long double y = ((times[k] - Rational(cell) * h) / h).convert_to<long double>();
             basis.lagrangeValues(y, lagrange);
-            for (std::size_t c = 0; c < columns; ++c) {
+            for (std::size_t o = 0; o < outputs.size(); ++o) {
                 long double value = 0;
-                for (std::size_t l = 0; l < p; ++l) value += lagrange[l] * history[cell](row * p + l, c);
-                result[k][c] = static_cast<double>(value);
+                for (std::size_t l = 0; l < p; ++l)
+                    value += lagrange[l] * history[cell](outputs[o].row * p + l, outputs[o].column);
+                result[k][o] = static_cast<double>(value);
             }
         }
     }
     return result;
+}
+
+}  // namespace
+
+std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
+                                                      const std::vector<Rational>& times) {
+    const std::size_t columns = equation.forcing.empty() ? 0 : equation.forcing.front().size();
+    std::vector<Output> outputs;
+    for (std::size_t c = 0; c < columns; ++c) outputs.push_back({row, c});
+    return solveCells(equation, outputs, times, equation.forcing.size());
+}
+
+std::vector<std::vector<double>> solveRenewalRows(const RenewalEquation& equation, const std::vector<std::size_t>& rows,
+                                                  const std::vector<Rational>& times) {
+    std::vector<Output> outputs;
+    for (std::size_t r : rows) outputs.push_back({r, 0});
+    return solveCells(equation, outputs, times, equation.forcing.size());
+}
+
+std::vector<std::vector<double>> solveForwardFrom(const RenewalEquation& backward, std::size_t row,
+                                                  const std::vector<Rational>& times) {
+    const std::size_t states = backward.forcing.size();
+    const std::size_t columns = states == 0 ? 0 : backward.forcing.front().size();
+    RenewalEquation forward;
+    for (const RenewalEquation::Entry& entry : backward.kernel)
+        forward.kernel.push_back({entry.source, entry.target, entry.function});
+    for (std::size_t j = 0; j < states; ++j)
+        for (std::size_t c = 0; c < columns; ++c)
+            if (!backward.forcing[j][c].isZero())
+                forward.kernel.push_back({states + c, j, &backward.forcing[j][c]});
+    forward.forcing.assign(states + columns, std::vector<PiecewiseExpolynomial>(1));
+    if (row < states)
+        forward.forcing[row][0] =
+            PiecewiseExpolynomial::fromExpolynomial(Expolynomial(Term(Rational(1))), "The entry at time 0");
+    std::vector<Output> outputs;
+    for (std::size_t c = 0; c < columns; ++c) outputs.push_back({states + c, 0});
+    return solveCells(forward, outputs, times, states);
 }
 
 }  // namespace drova::measures

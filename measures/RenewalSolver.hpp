@@ -56,4 +56,24 @@ struct RenewalEquation {
 std::vector<std::vector<double>> solveRenewalEquation(const RenewalEquation& equation, std::size_t row,
                                                       const std::vector<Rational>& times);
 
+// The same for an equation of one column: result[k][r] = X_(rows[r], 0)(times[k]). The forward
+// equations from one starting state take this form: one unknown per state (its entrances), and
+// the measures as further unknowns that only take from them.
+std::vector<std::vector<double>> solveRenewalRows(const RenewalEquation& equation, const std::vector<std::size_t>& rows,
+                                                  const std::vector<Rational>& times);
+
+// The solution of `backward` at unknown `row` (result[k][col] as solveRenewalEquation gives it),
+// by the forward equations from that one state: N_j(t), the expected number of entrances into
+// state j by t (the entry at 0 included), solves
+//   N_j(t) = [j = row] + sum_i (dQ_ij * N_i)(t),
+// and column c of the solution is sum_j (dB_jc * N_j)(t), B_jc being backward's forcing (the
+// Stieltjes convolution commutes, and B_jc(0) counts as a point mass at 0). One right-hand side
+// over the states plus the columns, so the cost per cell grows with the kernel's and the
+// forcings' non-zero pieces, not with the states times the columns. Each column is a sum of
+// products of the entrances with the forcings' increments: when a forcing decreases (an
+// occupancy that ends), a column of value v over a horizon with E entrances into a state keeps
+// about v / E of double's relative accuracy there.
+std::vector<std::vector<double>> solveForwardFrom(const RenewalEquation& backward, std::size_t row,
+                                                  const std::vector<Rational>& times);
+
 }  // namespace drova::measures

@@ -1,5 +1,7 @@
 #include "measures/SparseElimination.hpp"
 
+#include "measures/SolveControl.hpp"
+
 #include <stdexcept>
 #include <unordered_map>
 
@@ -27,7 +29,9 @@ std::vector<SubstochasticSystem::Eliminated> SubstochasticSystem::eliminate(
     std::vector<long double> exit = exit_;
     std::vector<Eliminated> eliminated;
     eliminated.reserve(count);
+    SolveSteps steps("Elimination", n, count);
     for (std::size_t k = 0; k < count; ++k) {
+        steps.step(k);
         Eliminated record;
         long double pivot = exit[k];
         for (const auto& [j, p] : out[k]) {

@@ -4,11 +4,13 @@
 #include "measures/EarliestEntry.hpp"
 #include "measures/ExactKernel.hpp"
 #include "measures/FirstPassage.hpp"
+#include "measures/FirstPieceSeries.hpp"
 #include "measures/MarkovianKernel.hpp"
 #include "measures/Occupancy.hpp"
 #include "measures/RenewalSolver.hpp"
 
 #include <algorithm>
+#include <cmath>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -66,6 +68,21 @@ std::optional<TransientProbabilities> markovianTransient(const SemiMarkovModel& 
     return result;
 }
 
+// Whether some occupancy is a sum of terms much larger than its values (n exponential timers
+// racing within one sojourn: binomial coefficients of 2^n). The backward form samples such
+// functions in 100 digits; the forward form convolves every term with the entrances in double,
+// so its absolute error is about double rounding times the terms' size.
+bool occupanciesCancel(const RenewalEquation& equation) {
+    for (const std::vector<PiecewiseExpolynomial>& row : equation.forcing)
+        for (const PiecewiseExpolynomial& f : row)
+            for (const Piece& piece : f.pieces()) {
+                double size = 0;
+                for (const LocalTerm& term : piece.terms) size += std::abs(term.coefficient.toDouble());
+                if (size > ForwardTermSize) return true;
+            }
+    return false;
+}
+
 }  // namespace
 
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const std::vector<Rational>& times) {
@@ -75,6 +92,11 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
 
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
                                               const std::vector<Rational>& times) {
+    return transientProbabilities(model, kernel, times, RenewalForm::Automatic);
+}
+
+TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
+                                              const std::vector<Rational>& times, RenewalForm form) {
     checkTimes(times);
     if (model.gsmsStates.empty())
         throw std::invalid_argument("The model has no GSMS states and occupancy, so its state probabilities and "
@@ -129,6 +151,8 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
     // which that state's forcing is not 0; never 0 when no such instant exists.
     const std::vector<std::optional<Rational>> earliest = earliestEntry(kernel, start, std::vector<bool>(n, true));
     const std::size_t columns = shownCount + 2;
+    if (form == RenewalForm::Automatic)
+        form = columns > BackwardColumns && !occupanciesCancel(equation) ? RenewalForm::Forward : RenewalForm::Backward;
     std::vector<std::optional<Rational>> firstPossible(columns);
     std::vector<bool> everPossible(columns, false);
     for (std::size_t u = 0; u < unknowns.size(); ++u)
@@ -140,7 +164,18 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
             everPossible[c] = true;
         }
 
-    const std::vector<std::vector<double>> values = solveRenewalEquation(equation, position[start], times);
+    // Before any kernel entry or occupancy changes its expression the Taylor series keeps a small
+    // probability's relative accuracy (the unavailability at small t); the cells take the rest.
+    const std::vector<std::optional<std::vector<double>>> early =
+        solveByFirstPieceSeries(equation, position[start], times);
+    std::vector<Rational> later;
+    for (std::size_t k = 0; k < times.size(); ++k)
+        if (!early[k]) later.push_back(times[k]);
+    const std::vector<std::vector<double>> cells = form == RenewalForm::Forward
+                                                       ? solveForwardFrom(equation, position[start], later)
+                                                       : solveRenewalEquation(equation, position[start], later);
+    std::vector<std::vector<double>> values;
+    for (std::size_t k = 0, l = 0; k < times.size(); ++k) values.push_back(early[k] ? *early[k] : cells[l++]);
     std::vector<std::vector<double>> byColumn(columns, std::vector<double>(times.size(), 0.0));
     for (std::size_t k = 0; k < times.size(); ++k)
         for (std::size_t c = 0; c < columns; ++c)

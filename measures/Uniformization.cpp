@@ -1,5 +1,7 @@
 #include "measures/Uniformization.hpp"
 
+#include "measures/SolveControl.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <stdexcept>
@@ -108,7 +110,11 @@ std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chai
     std::vector<double> current(n, 0.0), next(n, 0.0);
     current[start] = 1;
     std::size_t remaining = times.size();
+    std::size_t steps = 0;
+    for (const PoissonWeights& w : weights) steps = std::max(steps, w.last());
+    SolveSteps progress("Uniformization", n, steps);
     for (std::size_t k = 0; remaining > 0; ++k) {
+        progress.step(k);
         for (std::size_t c = 0; c < times.size(); ++c) {
             if (done[c]) continue;
             const double w = weights[c].weight(k);

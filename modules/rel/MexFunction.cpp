@@ -3,13 +3,20 @@
 #include "formats/InputFile.hpp"
 #include "formats/ModelFile.hpp"
 #include "modules/ModelWarnings.hpp"
+#include "host/MatlabEngine.hpp"
+#include "host/classic/ClassicError.hpp"
+#include "host/classic/ClassicRuntime.hpp"
+#include "measures/SolveControl.hpp"
 #include "modules/rel/GsmsMeasures.hpp"
 
 #include <charconv>
 #include <cmath>
+#include <cstdio>
 #include <optional>
 #include <stdexcept>
 #include <vector>
+
+#include <unistd.h>
 
 namespace drova::rel {
 
@@ -66,6 +73,44 @@ void warnOfBound(matlab::engine::MATLABEngine& engine, const BoundNotes& notes) 
     warn(engine, "Drova:rel:notComputed", notes.notComputed);
 }
 
+// While a measure is solved: the host's interrupt flag (Ctrl-C) ends the solve between steps, and
+// while standard error is a terminal a line there shows how far a long solve is.
+class MeasureSolve {
+public:
+    MeasureSolve()
+        : onTerminal_(isatty(STDERR_FILENO) == 1),
+          control_(classicInterruptFlag(), onTerminal_ ? show : std::function<void(const measures::SolveProgress&)>(),
+                   onTerminal_ ? erase : std::function<void()>()) {}
+
+    // Runs `solve`; an interrupted solve ends the call with the run time's interrupt error.
+    template <typename Solve>
+    auto operator()(Solve solve) {
+        try {
+            return solve();
+        } catch (const measures::SolveInterrupted&) {
+            classicInterruptFlag()->store(false, std::memory_order_relaxed);
+            throw matlab::engine::MATLABException(std::string(ClassicInterruptErrorId),
+                                                  classicMessageText(ClassicInterruptErrorId, {}));
+        }
+    }
+
+private:
+    static void show(const measures::SolveProgress& progress) {
+        std::fprintf(stderr, "\r\033[K%s: %zu states, %zu of %zu steps", progress.stage, progress.states,
+                     progress.done, progress.total);
+        if (progress.secondsLeft >= 0) std::fprintf(stderr, ", %.0f s left", progress.secondsLeft);
+        std::fputs(" (Ctrl-C stops)", stderr);
+        std::fflush(stderr);
+    }
+    static void erase() {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    }
+
+    bool onTerminal_;
+    measures::SolveControl control_;
+};
+
 }  // namespace
 
 MexFunction::MexFunction() : engine_(getEngine()) {}
@@ -106,7 +151,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
         return;
     }
     if (measure == "reliability") {
-        const GsmsReliability r = reliabilityOf(model, times, from, tolerance);
+        const GsmsReliability r = MeasureSolve()([&] { return reliabilityOf(model, times, from, tolerance); });
         warnOfBound(*engine_, r);
         const std::vector<Array> results{row(r.failure),         factory_.createScalar(r.mttf),
                                          factory_.createScalar(r.neverFails), row(r.reliability),
@@ -114,7 +159,7 @@ void MexFunction::operator()(ArgumentList outputs, ArgumentList inputs) {
         for (std::size_t k = 0; k < outputs.size(); ++k) outputs[k] = results[k];
         return;
     }
-    const GsmsAvailability a = availabilityOf(model, times, from, tolerance);
+    const GsmsAvailability a = MeasureSolve()([&] { return availabilityOf(model, times, from, tolerance); });
     warnOfBound(*engine_, a);
     const std::size_t states = model.stateCount();
     std::vector<Array> results{row(a.availability), factory_.createScalar(a.steadyAvailability)};

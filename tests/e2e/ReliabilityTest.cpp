@@ -3,6 +3,7 @@
 // which a measure does not exist, the checks of --times and --from, and F(t) against the
 // empirical distribution of drova sim.
 
+#include "InterruptDrova.hpp"
 #include "RunDrova.hpp"
 #include "SimulatedFailures.hpp"
 
@@ -222,6 +223,19 @@ TEST(Reliability, AgreesWithSimulation) {
     for (double t : times) squares += (t - mean) * (t - mean);
     const double standardError = std::sqrt(squares / (runs - 1) / runs);
     EXPECT_NEAR(mean, exact["mttf"].get<double>(), 4 * standardError);
+}
+
+// Ctrl-C while the measures are computed: the solver sees it at its next step (here a renewal
+// solve of a million cells) and the command ends with the module's interrupt message.
+TEST(Measures, InterruptEndsTheSolveCleanly) {
+    for (const char* command : {"availability", "reliability"}) {
+        SCOPED_TRACE(command);
+        const std::optional<DrovaRun> run =
+            runDrovaInterrupted({command, relData("three-units-deterministic-repair.toml"), "--times", "24000000"});
+        ASSERT_TRUE(run) << "drova did not end after the interrupt";
+        EXPECT_EQ(run->status, 1) << run->err;
+        EXPECT_EQ(run->lastErrLine(), "Operation interrupted by the user.");
+    }
 }
 
 }  // namespace
