@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include "UnitModels.hpp"
+
 #include <algorithm>
 #include <cmath>
 #include <fstream>
@@ -21,25 +23,9 @@ using namespace drova;
 using drova::measures::HighPrecision;
 using drova::measures::RenewalForm;
 
+using namespace drova::test;
+
 namespace {
-
-Gsms netOf(const std::string& text) {
-    std::istringstream in(text);
-    return readModel(in, "model.toml");
-}
-
-Gsms fileOf(const std::string& path) {
-    std::ifstream in(path);
-    return readModel(in, path);
-}
-
-std::string unitsNet(int n, const std::string& lambda, const std::string& repair) {
-    return "name = \"units\"\n[places]\nup = " + std::to_string(n) +
-           "\nfailed = 0\n[transitions.fail]\ndistribution = \"Exp(" + lambda +
-           ")\"\nservers = \"infinite\"\ninputs = { up = 1 }\noutputs = { failed = 1 }\n"
-           "[transitions.repair]\ndistribution = \"" + repair +
-           "\"\ninputs = { failed = 1 }\noutputs = { up = 1 }\n[measures]\ndown = \"up == 0\"\n";
-}
 
 std::string ringNet(int n) {
     std::string text = "name = \"ring\"\n[places]\n";

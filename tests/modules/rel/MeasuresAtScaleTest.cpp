@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include "UnitModels.hpp"
+
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -19,28 +21,11 @@
 using namespace drova;
 using drova::measures::HighPrecision;
 
+using namespace drova::test;
+
 namespace {
 
-Gsms netOf(const std::string& text) {
-    std::istringstream in(text);
-    return readModel(in, "model.toml");
-}
-
-Gsms fileOf(const std::string& path) {
-    std::ifstream in(path);
-    return readModel(in, path);
-}
-
 double relative(double value, double truth) { return std::abs(value - truth) / std::abs(truth); }
-
-// n units failing at `lambda` each, one crew repairing with `repair`, down when all have failed.
-std::string unitsNet(int n, const std::string& lambda, const std::string& repair) {
-    return "name = \"units\"\n[places]\nup = " + std::to_string(n) +
-           "\nfailed = 0\n[transitions.fail]\ndistribution = \"Exp(" + lambda +
-           ")\"\nservers = \"infinite\"\ninputs = { up = 1 }\noutputs = { failed = 1 }\n"
-           "[transitions.repair]\ndistribution = \"" + repair +
-           "\"\ninputs = { failed = 1 }\noutputs = { up = 1 }\n[measures]\ndown = \"up == 0\"\n";
-}
 
 TEST(SmallFailureProbabilities, KeepTheirRelativeAccuracy) {
     // One unit failing at rate 1: F = 1 - e^(-t).
