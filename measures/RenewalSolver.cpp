@@ -115,7 +115,9 @@ public:
         Eigen::SparseMatrix<double> matrix = currentCellMatrix(entries, unknowns, p);
         matrix.makeCompressed();
         bool invertible = false;
-        if (unknowns <= DenseCellUnknowns) {
+        if (unknowns == 0) {
+            invertible = true;  // nothing to solve for: every solution is empty
+        } else if (unknowns <= DenseCellUnknowns) {
             const Eigen::FullPivLU<Eigen::MatrixXd> lu{Eigen::MatrixXd(matrix)};
             invertible = lu.isInvertible();
             if (invertible) blocks_ = blocksOfInverse(lu.inverse(), entries, unknowns, p);
