@@ -8,6 +8,18 @@
 
 namespace drova::cli {
 
+namespace {
+
+// Refuses an option's value that is not a finite number above 0, saying what `expected` is.
+void requirePositive(const char* option, const std::string& text, const char* expected) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || *end != '\0' || !std::isfinite(value) || value <= 0)
+        throw CLI::ValidationError(option, std::string("give ") + expected + ", not \"" + text + "\"");
+}
+
+}  // namespace
+
 void addBudgetOptions(CLI::App& sub) {
     sub.add_option_function<std::string>(
            "--max-memory",
@@ -23,10 +35,7 @@ void addBudgetOptions(CLI::App& sub) {
     sub.add_option_function<std::string>(
            "--max-time",
            [](const std::string& text) {
-               char* end = nullptr;
-               const double seconds = std::strtod(text.c_str(), &end);
-               if (text.empty() || *end != '\0' || !std::isfinite(seconds) || seconds <= 0)
-                   throw CLI::ValidationError("--max-time", "give a positive number of seconds, not \"" + text + "\"");
+               requirePositive("--max-time", text, "a positive number of seconds");
                setenv("DROVA_MAX_TIME", text.c_str(), 1);
            },
            "the most seconds the walk of the model's paths may take (default: no limit)")
@@ -37,10 +46,7 @@ void addToleranceOption(CLI::App& sub) {
     sub.add_option_function<std::string>(
            "--tolerance",
            [](const std::string& text) {
-               char* end = nullptr;
-               const double tolerance = std::strtod(text.c_str(), &end);
-               if (text.empty() || *end != '\0' || !std::isfinite(tolerance) || tolerance <= 0)
-                   throw CLI::ValidationError("--tolerance", "give a positive number, not \"" + text + "\"");
+               requirePositive("--tolerance", text, "a positive number");
                setenv("DROVA_TOLERANCE", text.c_str(), 1);
            },
            "for a model whose paths never end in states of the SMS: the error bound to reach at the latest time "
