@@ -1,5 +1,8 @@
 #include "measures/DiscreteKernel.hpp"
 
+#include <boost/multiprecision/cpp_bin_float.hpp>
+
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <stdexcept>
@@ -24,6 +27,113 @@ struct CellDensity {
         return value;
     }
 };
+
+// Terms adding up to more than this many times the largest value of the density cost more than
+// 3 of long double's 19 digits.
+constexpr long double LargestCancellation = 1000;
+// A density whose terms cancel gets a weight matrix for each whole cell up to this many; beyond
+// it (a long exponential tail) it keeps the rate groups.
+constexpr std::size_t MostWholeCellMatrices = 4096;
+
+// A density in cell units whose terms cancel, evaluated from its Taylor expansion about the
+// middle of the cell of omega: f(m + u) = e^(b (m + u)) sum_k D_k u^k with b the largest rate,
+// each D_k formed in 100 digits from the exact terms. Within a cell (|u| <= 1/2, every rate at
+// most 1/2 in size) the expansion adds terms of about the density's own size, so long double
+// keeps its digits.
+class ExpandedDensity {
+public:
+    ExpandedDensity(const std::vector<LocalTerm>& densityTerms, const Rational& h) {
+        unsigned power = 0;
+        Rational largest;
+        bool first = true;
+        for (const LocalTerm& term : densityTerms) {
+            Rational scale = h;
+            for (unsigned r = 0; r < term.power; ++r) scale *= h;
+            const ExactValue coefficient = term.coefficient * scale;
+            Precise exact = 0;
+            for (const auto& [exponent, c] : coefficient.terms()) exact += Precise(c) * exp(Precise(exponent));
+            const Rational rate = term.rate * h;
+            terms_.push_back({exact, term.power, rate, Precise(0)});
+            power = std::max(power, term.power);
+            if (first || rate > largest) largest = rate;
+            first = false;
+        }
+        base_ = largest.convert_to<long double>();
+        for (Term& term : terms_) term.offset = Precise(term.rate - largest);
+        order_ = power + 32;
+    }
+
+    long double operator()(long double omega) {
+        const long double cell = std::max<long double>(0, std::floor(omega));
+        const std::vector<long double>& d = expansion(static_cast<std::size_t>(cell));
+        const long double u = omega - (cell + 0.5L);
+        long double sum = 0;
+        for (std::size_t k = d.size(); k-- > 0;) sum = sum * u + d[k];
+        return sum * std::exp(base_ * omega);
+    }
+
+private:
+    using Precise = boost::multiprecision::number<boost::multiprecision::cpp_bin_float<100>>;
+    struct Term {
+        Precise coefficient;
+        unsigned power;
+        Rational rate;
+        Precise offset;  // rate - b
+    };
+
+    // D_k = sum over the terms of c e^(o m) times the u^k coefficient of (m + u)^r e^(o u), that is
+    // sum over j <= min(r, k) of C(r, j) m^(r - j) o^(k - j) / (k - j)!.
+    const std::vector<long double>& expansion(std::size_t cell) {
+        const auto found = cells_.find(cell);
+        if (found != cells_.end()) return found->second;
+        const Precise m = Precise(cell) + Precise(0.5);
+        std::vector<Precise> d(order_, Precise(0));
+        for (const Term& term : terms_) {
+            const Precise scale = term.coefficient * exp(term.offset * m);
+            // o^i / i! for i < order_, and C(r, j) m^(r - j).
+            std::vector<Precise> series(order_);
+            series[0] = 1;
+            for (unsigned i = 1; i < order_; ++i) series[i] = series[i - 1] * term.offset / i;
+            std::vector<Precise> binomial(term.power + 1);
+            Precise c = 1;
+            for (unsigned j = 0; j <= term.power; ++j) {
+                binomial[j] = c * pow(m, static_cast<int>(term.power - j));
+                c = c * (term.power - j) / (j + 1);
+            }
+            for (unsigned k = 0; k < order_; ++k)
+                for (unsigned j = 0; j <= std::min(term.power, k); ++j) d[k] += scale * binomial[j] * series[k - j];
+        }
+        std::vector<long double> rounded;
+        for (const Precise& value : d) rounded.push_back(value.convert_to<long double>());
+        return cells_.emplace(cell, std::move(rounded)).first->second;
+    }
+
+    std::vector<Term> terms_;
+    long double base_ = 0;
+    unsigned order_ = 0;
+    std::map<std::size_t, std::vector<long double>> cells_;
+};
+
+// Whether the terms of the density cancel: at the middle of its first cells (up to 64) and of
+// one in each further 64, they add up to far more than the largest value.
+bool termsCancel(const CellDensity& density, std::optional<std::size_t> length) {
+    const std::size_t cells = length ? *length : 64;
+    long double magnitude = 0, largest = 0;
+    for (std::size_t cell = 0; cell < cells; cell += cell < 64 ? 1 : 64)
+        for (const long double offset : {0.25L, 0.5L, 0.75L}) {
+            const long double omega = static_cast<long double>(cell) + offset;
+            long double value = 0, size = 0;
+            for (const CellDensity::Term& term : density.terms) {
+                const long double t =
+                    term.coefficient * std::pow(omega, static_cast<long double>(term.power)) * std::exp(term.rate * omega);
+                value += t;
+                size += std::abs(t);
+            }
+            magnitude = std::max(magnitude, size);
+            largest = std::max(largest, std::abs(value));
+        }
+    return magnitude > LargestCancellation * largest;
+}
 
 Rational raised(const Rational& base, unsigned exponent) {
     Rational result = 1;
@@ -66,7 +176,9 @@ Eigen::RowVectorXd integrateAgainstBasis(const QuadratureRule& rule, const CellB
     return row;
 }
 
-DensityPiece discretisePiece(const CellDensity& density, std::size_t startLag, std::optional<std::size_t> length,
+// The edges of a piece (and nothing else when W = 1).
+template <typename Density>
+DensityPiece discretiseEdges(Density& density, std::size_t startLag, std::optional<std::size_t> length,
                              const CellBasis& basis, const QuadratureRule& rule) {
     const std::size_t p = basis.size();
     const auto& x = basis.nodes();
@@ -90,6 +202,36 @@ DensityPiece discretisePiece(const CellDensity& density, std::size_t startLag, s
                 rule, basis, [&](long double s) { return density(w - (1 - x[i]) * s); },
                 [&](long double s) { return x[i] + (1 - x[i]) * s; }, 1 - x[i]);
     }
+    return piece;
+}
+
+// The piece of a density whose terms cancel: its edges and whole cells from its expansions, each
+// whole cell w (omega = w + x_i - y, y in [0, 1] of cell K - L1 - w) with a matrix of its own.
+DensityPiece discretiseExpanded(const std::vector<LocalTerm>& densityTerms, const Rational& h, std::size_t startLag,
+                                std::optional<std::size_t> length, std::size_t wholeCells, const CellBasis& basis,
+                                const QuadratureRule& rule) {
+    ExpandedDensity density(densityTerms, h);
+    DensityPiece piece = discretiseEdges(density, startLag, length, basis, rule);
+    const std::size_t p = basis.size();
+    const auto& x = basis.nodes();
+    for (std::size_t w = 1; w <= wholeCells; ++w) {
+        Eigen::MatrixXd matrix(p, p);
+        const long double shift = static_cast<long double>(w);
+        for (std::size_t i = 0; i < p; ++i)
+            matrix.row(i) = integrateAgainstBasis(
+                rule, basis, [&](long double y) { return density(shift + x[i] - y); }, [](long double y) { return y; },
+                1);
+        piece.wholeCells.push_back(std::move(matrix));
+    }
+    return piece;
+}
+
+DensityPiece discretisePiece(const CellDensity& density, std::size_t startLag, std::optional<std::size_t> length,
+                             const CellBasis& basis, const QuadratureRule& rule) {
+    CellDensity evaluated = density;
+    DensityPiece piece = discretiseEdges(evaluated, startLag, length, basis, rule);
+    const std::size_t p = basis.size();
+    const auto& x = basis.nodes();
     if (length && *length < 2) return piece;
 
     // Whole cells, one group per rate: omega = z + x_i, so
@@ -148,7 +290,7 @@ std::size_t cellsIn(const Rational& t, const Rational& h) {
 }
 
 DiscreteEntry discretiseEntry(const PiecewiseExpolynomial& entry, std::size_t target, std::size_t source,
-                              const Rational& h, const CellBasis& basis) {
+                              const Rational& h, const CellBasis& basis, std::size_t cells) {
     DiscreteEntry discrete;
     discrete.target = target;
     discrete.source = source;
@@ -163,7 +305,14 @@ DiscreteEntry discretiseEntry(const PiecewiseExpolynomial& entry, std::size_t ta
         const std::optional<Rational> end = entry.endOf(k);
         const std::optional<std::size_t> length =
             end ? std::optional(cellsIn(*end, h) - startLag) : std::nullopt;
-        discrete.pieces.push_back(discretisePiece(cellDensity(densityTerms, h), startLag, length, basis, rule));
+        const CellDensity density = cellDensity(densityTerms, h);
+        // The whole cells that a solve of `cells` cells reaches.
+        const std::size_t reach = cells > startLag + 1 ? cells - startLag - 1 : 0;
+        const std::size_t wholeCells = std::min(length ? (*length > 1 ? *length - 1 : 0) : reach, reach);
+        if (wholeCells <= MostWholeCellMatrices && termsCancel(density, length))
+            discrete.pieces.push_back(discretiseExpanded(densityTerms, h, startLag, length, wholeCells, basis, rule));
+        else
+            discrete.pieces.push_back(discretisePiece(density, startLag, length, basis, rule));
     }
     return discrete;
 }

@@ -18,6 +18,10 @@
 //   move from cell K to cell K + 1 by a fixed triangular map (z -> z + 1), plus the cell that
 //   enters the window and minus the one that leaves it. The cost per cell is independent of
 //   the length of the piece, so long delays and exponential tails cost no more than short ones.
+// A density whose terms cancel (a hypoexponential law of close rates: terms far larger than
+// their sum) loses every digit in those sums, which add the rates apart. Such a piece is
+// evaluated from Taylor expansions formed cell by cell in 100 digits, and its whole cells get a
+// weight matrix each, up to the last cell solved for.
 
 #include "algebra/Rational.hpp"
 #include "measures/CellBasis.hpp"
@@ -53,7 +57,10 @@ struct DensityPiece {
     std::optional<std::size_t> length;   // W in cells; none for the last, unbounded piece
     Eigen::MatrixXd nearEdge;            // p by p, applied to cell K - L1
     Eigen::MatrixXd farEdge;             // p by p, applied to cell K - L1 - W (bounded pieces)
-    std::vector<RateGroup> rateGroups;   // empty when W = 1 (no whole cells)
+    std::vector<RateGroup> rateGroups;   // empty when W = 1 (no whole cells) or for wholeCells
+    // p by p each, for a density whose terms cancel: wholeCells[w - 1] applied to cell K - L1 - w
+    // for the whole cells w = 1 .. W - 1 (up to the last cell solved for).
+    std::vector<Eigen::MatrixXd> wholeCells;
 };
 
 struct DiscreteEntry {
@@ -63,10 +70,10 @@ struct DiscreteEntry {
     std::vector<DensityPiece> pieces;
 };
 
-// Discretises Q_ij on the grid of cell length h; every piece boundary of `entry` must be a
-// multiple of h.
+// Discretises Q_ij on the grid of cell length h for cells 0 .. cells - 1; every piece boundary
+// of `entry` must be a multiple of h.
 DiscreteEntry discretiseEntry(const PiecewiseExpolynomial& entry, std::size_t target, std::size_t source,
-                              const Rational& h, const CellBasis& basis);
+                              const Rational& h, const CellBasis& basis, std::size_t cells);
 
 // The whole number t / h; std::logic_error when t is not a multiple of h.
 std::size_t cellsIn(const Rational& t, const Rational& h);

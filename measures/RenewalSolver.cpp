@@ -34,7 +34,7 @@ std::size_t longestLag(const std::vector<DiscreteEntry>& entries) {
     for (const DiscreteEntry& entry : entries) {
         for (const PointMass& mass : entry.masses) lag = std::max(lag, mass.lag);
         for (const DensityPiece& piece : entry.pieces)
-            lag = std::max(lag, piece.startLag + piece.length.value_or(0));
+            lag = std::max(lag, piece.startLag + std::max(piece.length.value_or(0), piece.wholeCells.size()));
     }
     return lag;
 }
@@ -192,6 +192,8 @@ void addEarlierCells(const std::vector<DiscreteEntry>& entries, const WholeCellS
                 addProduct(target, piece.farEdge, source(piece.startLag + *piece.length));
             for (std::size_t g = 0; g < piece.rateGroups.size(); ++g)
                 addProduct(target, piece.rateGroups[g].combine, sums[e][k][g]);
+            for (std::size_t w = 1; w <= piece.wholeCells.size() && cell >= piece.startLag + w; ++w)
+                addProduct(target, piece.wholeCells[w - 1], source(piece.startLag + w));
         }
     }
 }
@@ -254,7 +256,7 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
     std::vector<DiscreteEntry> entries;
     for (const RenewalEquation::Entry& entry : equation.kernel)
         if (entry.function && !entry.function->isZero())
-            entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis));
+            entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis, cellCount));
 
     // The current cell's system is the same for every cell: it is factorised once, and each cell
     // then costs products or a sparse solve. The matrix is I minus a substochastic part, so it is
@@ -294,7 +296,7 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
         for (const PointMass& mass : entry.masses)
             if (mass.lag == 0) within.masses.push_back(mass);
         for (const DensityPiece& piece : entry.pieces)
-            if (piece.startLag == 0) within.pieces.push_back(DensityPiece{0, piece.length, piece.nearEdge, {}, {}});
+            if (piece.startLag == 0) within.pieces.push_back(DensityPiece{0, piece.length, piece.nearEdge, {}, {}, {}});
         if (!within.masses.empty() || !within.pieces.empty()) coreEntries.push_back(std::move(within));
     }
     const CurrentCell currentCell(coreEntries, core.size(), p);

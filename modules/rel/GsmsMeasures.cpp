@@ -5,6 +5,7 @@
 #include "measures/FailureProbability.hpp"
 #include "measures/FirstPassage.hpp"
 #include "measures/KernelValues.hpp"
+#include "measures/StateGraph.hpp"
 #include "measures/SteadyState.hpp"
 #include "measures/TimeToFailure.hpp"
 #include "measures/TransientProbabilities.hpp"
@@ -316,16 +317,38 @@ std::string noLongRun(const std::vector<Rational>& times, const std::string& wha
            " says nothing of the time beyond it; estimate " + what + " with drova sim";
 }
 
+// Whether the model has down states but the cut-off walk entered none of them from the start,
+// while it entered the unresolved state: the down states lie beyond the cut, not out of reach.
+bool downStateBeyondCut(const GsmsProcess& process, const measures::ExactKernel& kernel) {
+    const measures::SemiMarkovModel& model = process.model;
+    const bool modelHasDown = std::any_of(model.gsmsStates.begin(), model.gsmsStates.end(),
+                                          [](const measures::NamedState& s) { return s.down; });
+    if (!modelHasDown || !entersUnresolved(model)) return false;
+    const std::size_t n = model.states.size();
+    std::vector<bool> down(n), up(n);
+    for (std::size_t i = 0; i < n; ++i) {
+        down[i] = model.states[i].down;
+        up[i] = !down[i];
+    }
+    return !measures::canReach(kernel.successors(), down, up)[model.initialState];
+}
+
 // F and R of a process with an unresolved state, and the probability of having entered that
 // state by each time: the failure probability of the same process with the unresolved state as
 // its only down state (the down states, absorbing, then count as up).
 std::vector<double> boundedReliability(const GsmsProcess& process, const std::vector<Rational>& times,
                                        GsmsReliability& result) {
     const measures::ExactKernel kernel = measured(process, [&] { return measures::ExactKernel(process.model); });
-    measures::FailureCurve curve =
-        measured(process, [&] { return measures::failureProbability(process.model, kernel, times); });
-    result.failure = std::move(curve.failure);
-    result.reliability = std::move(curve.reliability);
+    if (downStateBeyondCut(process, kernel)) {
+        // Every way to a down state was cut off: F is 0 up to the bound.
+        result.failure.assign(times.size(), 0.0);
+        result.reliability.assign(times.size(), 1.0);
+    } else {
+        measures::FailureCurve curve =
+            measured(process, [&] { return measures::failureProbability(process.model, kernel, times); });
+        result.failure = std::move(curve.failure);
+        result.reliability = std::move(curve.reliability);
+    }
     if (!entersUnresolved(process.model)) return std::vector<double>(times.size(), 0.0);
     measures::SemiMarkovModel unresolved = process.model;
     for (measures::NamedState& state : unresolved.states) state.down = false;

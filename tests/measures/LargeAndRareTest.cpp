@@ -4,6 +4,7 @@
 
 #include "MeasuresTestSupport.hpp"
 
+#include "measures/ExactKernel.hpp"
 #include "measures/FailureProbability.hpp"
 #include "measures/HighPrecision.hpp"
 #include "measures/SparseElimination.hpp"
@@ -173,6 +174,65 @@ TEST(AtTimeZero, TransitionsTakingNoTimeCountExactly) {
     const auto transient = drova::measures::transientProbabilities(model, {Rational(0)});
     EXPECT_EQ(transient.unavailability[0], 1.0 / 3);
     EXPECT_EQ(transient.availability[0], 2.0 / 3);
+}
+
+// Twelve exponential stages of close rates (0.089 to 0.1) in a row: the law's expression is a sum
+// of terms of about 1e16 that cancel to about 1e-6 by t = 24. A process starting in Start enters
+// End at the end of the stages if they end before 24, else Back at 24. Past 24 only the cells
+// solve it, and they must keep the digits of the small probability of End.
+TEST(SmallProbabilities, CancellingTermsOfCloseRatesKeepTheirDigits) {
+    std::vector<Rational> rates;
+    for (int k = 0; k < 12; ++k) rates.emplace_back(100 - k, 1000);
+    // 1 - F(t) = sum over i of c_i e^(-rate_i t), c_i = prod over j != i of rate_j / (rate_j - rate_i).
+    std::vector<Rational> c;
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        Rational product = 1;
+        for (std::size_t j = 0; j < rates.size(); ++j)
+            if (j != i) product *= rates[j] / (rates[j] - rates[i]);
+        c.push_back(product);
+    }
+    const Rational end(24);
+    std::vector<Term> toEnd, toBack, stays;
+    // F(t) - (F(t) - F(24)) H(t - 24), and the same of 1 - F: each piece meets the next at 24.
+    toEnd.push_back(term(1, "t"));
+    for (std::size_t i = 0; i < rates.size(); ++i) {
+        toEnd.push_back(term(-c[i], "t", -rates[i]));
+        toEnd.push_back(term(c[i], "t", -rates[i], 0, {step("t", 1, -end)}));
+        toEnd.push_back(Term(-c[i], -rates[i] * end, {}, {}, {step("t", 1, -end)}));
+        toBack.push_back(Term(c[i], -rates[i] * end, {}, {}, {step("t", 1, -end)}));
+        stays.push_back(term(c[i], "t", -rates[i]));
+        stays.push_back(term(-c[i], "t", -rates[i], 0, {step("t", 1, -end)}));
+    }
+    SemiMarkovModel model;
+    model.states = {{"Start", false}, {"End", false}, {"Back", false}};
+    model.gsmsStates = model.states;
+    model.kernel.assign(3, std::vector<Expolynomial>(3, zero()));
+    model.occupancy.assign(3, std::vector<Expolynomial>(3, zero()));
+    model.kernel[0][1] = sum(toEnd);
+    model.kernel[0][2] = sum(toBack);
+    model.occupancy[0][0] = sum(stays);
+    model.occupancy[1][1] = model.occupancy[2][2] = sum({term(1, "t")});
+
+    const auto survives = [&](double t) {
+        HighPrecision value = 0;
+        for (std::size_t i = 0; i < rates.size(); ++i)
+            value += HighPrecision(c[i]) * exp(-HighPrecision(rates[i]) * HighPrecision(std::min(t, 24.0)));
+        return value;
+    };
+    const std::vector<double> times{20, 24.5, 30, 60};
+    std::vector<Rational> exactTimes;
+    for (double t : times) exactTimes.push_back(Rational(static_cast<long long>(2 * t), 2));
+    for (const auto form : {drova::measures::RenewalForm::Backward, drova::measures::RenewalForm::Forward}) {
+        const auto transient = drova::measures::transientProbabilities(model, drova::measures::ExactKernel(model),
+                                                                       exactTimes, form);
+        for (std::size_t k = 0; k < times.size(); ++k) {
+            const double ended = (1 - survives(times[k])).convert_to<double>();
+            ASSERT_GT(ended, 1e-7);
+            ASSERT_LT(ended, 1e-4);
+            EXPECT_LT(relative(transient.states[1][k], ended), 1e-9) << "t = " << times[k];
+            EXPECT_NEAR(transient.states[0][k] + transient.states[1][k] + transient.states[2][k], 1, 1e-14);
+        }
+    }
 }
 
 }  // namespace

@@ -141,6 +141,19 @@ TEST_F(BoundedMeasures, ThreeIndependentUnitsMatchTheClosedForm) {
     expectIndependentUnits(model, 3, {0.5, 1}, names, downs);
 }
 
+TEST_F(BoundedMeasures, DownStatesBeyondTheCutGiveFailureZeroWithinTheBound) {
+    // By t = 0.1 no repair can end, so F = (1 - e^-0.1)^3, about 8.6e-4. A coarse walk cuts off
+    // every way to the all-down state: F is then 0 up to a bound that holds it, not "never fails".
+    const Gsms model = fileOf("three-units-fixed-repair.gsms");
+    const double truth = std::pow(1 - std::exp(-0.1), 3);
+    const rel::GsmsReliability coarse = rel::reliabilityOf(model, timesOf({0.1}), std::nullopt, 0.5);
+    EXPECT_EQ(coarse.failure, std::vector<double>{0});
+    EXPECT_GE(coarse.errorBound[0], truth);
+    EXPECT_LE(coarse.errorBound[0], 0.5);
+    const rel::GsmsReliability fine = rel::reliabilityOf(model, timesOf({0.1}));
+    EXPECT_NEAR(fine.failure[0], truth, 1e-13 + fine.errorBound[0]);
+}
+
 TEST_F(BoundedMeasures, ReliabilityOfThreeUnitsIsBoundedAndNeedsNoMean) {
     // Down only when all three are down: F(t) = P(all down by t) is not a product, but F(t) >=
     // U(t)^3 and F grows; R = 1 - F within the bound.
