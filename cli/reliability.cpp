@@ -263,9 +263,17 @@ int runReliability(const ReliabilityOptions& options) {
         if (options.timesOption->count() > 0) {
             times = measures::parseTimes(options.times);
         } else {
-            // The default times come from the mean time to failure; a model that has none fails
-            // below with the module's message.
-            times = measures::defaultTimesOf(options.model, measures::ReliabilityLowestFraction, from).value_or(std::vector<double>{});
+            // The default times come from the mean time to failure. A model whose exact walk
+            // never ends has none: its times come from its slowest timer, and the module answers
+            // them with an error bound (or fails with its own message, as for a model that cannot
+            // fail).
+            std::optional<std::vector<double>> defaults =
+                measures::defaultTimesOf(options.model, measures::ReliabilityLowestFraction, from);
+            if (!defaults) {
+                const double scale = measures::largestTimerMean(measures::readModelFile(options.model).model);
+                if (scale > 0) defaults = measures::defaultTimes(scale, measures::ReliabilityLowestFraction);
+            }
+            times = defaults.value_or(std::vector<double>{});
         }
         const ExactReliability exact = exactReliability(options.model, times, from);
         if (options.json)
@@ -289,7 +297,7 @@ RegisteredCommand addReliabilityCommand(CLI::App& app) {
     sub->add_option("MODEL", options->model, "GSMS text file, or a net (.toml)")->required();
     options->timesOption = sub->add_option(
         "--times", options->times,
-        "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF)");
+        "times of at least 0, comma-separated decimals (default: the 1-2-5 series from MTTF/100 to 4 MTTF, or around the slowest timer's mean when there is no MTTF)");
     options->fromOption =
         sub->add_option("--from", options->from, "name of the state to start in (default: the initial state)");
     addBudgetOptions(*sub);

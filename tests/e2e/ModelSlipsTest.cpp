@@ -131,6 +131,17 @@ TEST(ModelSlips, ACycleOutsideTheSmsIsNamedBeforeAnyLimitTrips) {
     EXPECT_EQ(cut.status, 0) << cut.lastErrLine();
 }
 
+TEST(ModelSlips, ReliabilityWithoutTimesOfAModelThatNeverRegenerates) {
+    // Three units with fixed repair times have no mean time to failure: the default times come
+    // from the slowest timer (mean 1, so up to t = 5) and are answered with an error bound.
+    const DrovaRun run = runDrovaLimited({"reliability", testData("bounds/three-units-fixed-repair.gsms"), "--max-time", "3"});
+    EXPECT_EQ(run.status, 0) << run.lastErrLine();
+    EXPECT_NE(run.out.find("error bound\n"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("\n         5  "), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("Mean time to failure: not computed\n"), std::string::npos) << run.out;
+    EXPECT_EQ(run.err.rfind("Warning: The error bound at t = 5 is ", 0), 0u) << run.err;
+}
+
 TEST(ModelSlips, AWalkOfManyShortPathsFinishesByDefault) {
     // A drawn model whose walk produces millions of terms but never holds more than a few MB. Its
     // exact walk takes half a second, but some twenty times as long in the sanitizer build: the
