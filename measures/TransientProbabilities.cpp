@@ -68,21 +68,6 @@ std::optional<TransientProbabilities> markovianTransient(const SemiMarkovModel& 
     return result;
 }
 
-// Whether some occupancy is a sum of terms much larger than its values (n exponential timers
-// racing within one sojourn: binomial coefficients of 2^n). The backward form samples such
-// functions in 100 digits; the forward form convolves every term with the entrances in double,
-// so its absolute error is about double rounding times the terms' size.
-bool occupanciesCancel(const RenewalEquation& equation) {
-    for (const std::vector<PiecewiseExpolynomial>& row : equation.forcing)
-        for (const PiecewiseExpolynomial& f : row)
-            for (const Piece& piece : f.pieces()) {
-                double size = 0;
-                for (const LocalTerm& term : piece.terms) size += std::abs(term.coefficient.toDouble());
-                if (size > ForwardTermSize) return true;
-            }
-    return false;
-}
-
 }  // namespace
 
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const std::vector<Rational>& times) {
@@ -152,7 +137,7 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
     const std::vector<std::optional<Rational>> earliest = earliestEntry(kernel, start, std::vector<bool>(n, true));
     const std::size_t columns = shownCount + 2;
     if (form == RenewalForm::Automatic)
-        form = columns > BackwardColumns && !occupanciesCancel(equation) ? RenewalForm::Forward : RenewalForm::Backward;
+        form = columns > BackwardColumns ? RenewalForm::Forward : RenewalForm::Backward;
     std::vector<std::optional<Rational>> firstPossible(columns);
     std::vector<bool> everPossible(columns, false);
     for (std::size_t u = 0; u < unknowns.size(); ++u)

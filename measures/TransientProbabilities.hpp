@@ -44,17 +44,15 @@ TransientProbabilities transientProbabilities(const SemiMarkovModel& model, cons
 //   with t, and each column is entrances minus departures: its absolute error is about double
 //   rounding times the entrances by t times the square root of the cells (measured: 4e-10
 //   relative on a probability of 0.017 after 1000 renewals and 10^5 cells; 1e-14 after 10).
-//   The occupancies are convolved term by term in double, so where their terms are much larger
-//   than their values (n exponential timers racing within one sojourn) the forward form's
-//   absolute error grows with the terms' size (2^n).
-// - Automatic: Backward up to BackwardColumns columns, where it costs little more, and where an
-//   occupancy's terms on a piece add up (in absolute value) to more than ForwardTermSize;
-//   Forward otherwise.
+//   Occupancies whose terms are much larger than their values (n exponential timers racing
+//   within one sojourn, terms of 2^n) are convolved from expansions formed in 100 digits, as
+//   every such kernel density is (DiscreteKernel), so they keep the same accuracy.
+// - Automatic: Backward up to BackwardColumns columns, where it costs little more; Forward
+//   otherwise.
 // Times before any kernel entry or occupancy changes its expression take the Taylor series at 0
 // (FirstPieceSeries) where that is cheap, so small values there keep their relative accuracy.
 enum class RenewalForm { Automatic, Forward, Backward };
 inline constexpr std::size_t BackwardColumns = 16;
-inline constexpr double ForwardTermSize = 16;
 TransientProbabilities transientProbabilities(const SemiMarkovModel& model, const ExactKernel& kernel,
                                               const std::vector<Rational>& times, RenewalForm form);
 
