@@ -53,14 +53,20 @@ public:
             Precise exact = 0;
             for (const auto& [exponent, c] : coefficient.terms()) exact += Precise(c) * exp(Precise(exponent));
             const Rational rate = term.rate * h;
-            terms_.push_back({exact, term.power, rate, Precise(0)});
+            terms_.push_back({exact, term.power, rate, Precise(0), Precise(0), Precise(0)});
             power = std::max(power, term.power);
             if (first || rate > largest) largest = rate;
             first = false;
         }
         base_ = largest.convert_to<long double>();
-        for (Term& term : terms_) term.offset = Precise(term.rate - largest);
-        order_ = power + 32;
+        order_ = power + 28;
+        inverseFactorial_.assign(order_, Precise(1));
+        for (unsigned i = 1; i < order_; ++i) inverseFactorial_[i] = inverseFactorial_[i - 1] / i;
+        for (Term& term : terms_) {
+            term.offset = Precise(term.rate - largest);
+            term.step = exp(term.offset);
+            term.half = exp(term.offset / 2);
+        }
     }
 
     long double operator()(long double omega) {
@@ -78,7 +84,9 @@ private:
         Precise coefficient;
         unsigned power;
         Rational rate;
-        Precise offset;  // rate - b
+        Precise offset;  // o = rate - b
+        Precise step;    // e^o
+        Precise half;    // e^(o / 2)
     };
 
     // D_k = sum over the terms of c e^(o m) times the u^k coefficient of (m + u)^r e^(o u), that is
@@ -88,12 +96,25 @@ private:
         if (found != cells_.end()) return found->second;
         const Precise m = Precise(cell) + Precise(0.5);
         std::vector<Precise> d(order_, Precise(0));
+        std::vector<Precise> series(order_);
         for (const Term& term : terms_) {
-            const Precise scale = term.coefficient * exp(term.offset * m);
-            // o^i / i! for i < order_, and C(r, j) m^(r - j).
-            std::vector<Precise> series(order_);
-            series[0] = 1;
-            for (unsigned i = 1; i < order_; ++i) series[i] = series[i - 1] * term.offset / i;
+            // e^(o m) = e^(o / 2) (e^o)^cell, by squaring.
+            Precise scale = term.coefficient * term.half, factor = term.step;
+            for (std::size_t e = cell; e > 0; e >>= 1) {
+                if (e & 1) scale *= factor;
+                if (e > 1) factor *= factor;
+            }
+            // o^i / i! for i < order_.
+            Precise power = 1;
+            for (unsigned i = 0; i < order_; ++i) {
+                series[i] = power * inverseFactorial_[i];
+                power *= term.offset;
+            }
+            if (term.power == 0) {
+                for (unsigned k = 0; k < order_; ++k) d[k] += scale * series[k];
+                continue;
+            }
+            // C(r, j) m^(r - j).
             std::vector<Precise> binomial(term.power + 1);
             Precise c = 1;
             for (unsigned j = 0; j <= term.power; ++j) {
@@ -109,6 +130,7 @@ private:
     }
 
     std::vector<Term> terms_;
+    std::vector<Precise> inverseFactorial_;  // 1 / i!
     long double base_ = 0;
     unsigned order_ = 0;
     std::map<std::size_t, std::vector<long double>> cells_;
@@ -213,15 +235,23 @@ DensityPiece discretiseExpanded(const std::vector<LocalTerm>& densityTerms, cons
     ExpandedDensity density(densityTerms, h);
     DensityPiece piece = discretiseEdges(density, startLag, length, basis, rule);
     const std::size_t p = basis.size();
+    const std::size_t q = rule.points.size();
     const auto& x = basis.nodes();
+    // matrix(i, l) = sum over the rule's points s of weight(s) f(w + x_i - s) L_l(s): the values
+    // times the Lagrange values at the points, which are the same for every cell.
+    Eigen::MatrixXd lagrangeAtPoints(q, p);
+    std::vector<long double> lagrange;
+    for (std::size_t k = 0; k < q; ++k) {
+        basis.lagrangeValues(rule.points[k], lagrange);
+        for (std::size_t l = 0; l < p; ++l) lagrangeAtPoints(k, l) = static_cast<double>(lagrange[l]);
+    }
+    Eigen::MatrixXd values(p, q);
     for (std::size_t w = 1; w <= wholeCells; ++w) {
-        Eigen::MatrixXd matrix(p, p);
         const long double shift = static_cast<long double>(w);
         for (std::size_t i = 0; i < p; ++i)
-            matrix.row(i) = integrateAgainstBasis(
-                rule, basis, [&](long double y) { return density(shift + x[i] - y); }, [](long double y) { return y; },
-                1);
-        piece.wholeCells.push_back(std::move(matrix));
+            for (std::size_t k = 0; k < q; ++k)
+                values(i, k) = static_cast<double>(rule.weights[k] * density(shift + x[i] - rule.points[k]));
+        piece.wholeCells.push_back(values * lagrangeAtPoints);
     }
     return piece;
 }

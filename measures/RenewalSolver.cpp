@@ -254,9 +254,15 @@ std::vector<std::vector<double>> solveCells(const RenewalEquation& equation, con
     const CellBasis basis(NodesPerCell);
     const std::size_t p = basis.size();
     std::vector<DiscreteEntry> entries;
-    for (const RenewalEquation::Entry& entry : equation.kernel)
-        if (entry.function && !entry.function->isZero())
-            entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis, cellCount));
+    {
+        SolveSteps steps("Kernel on the grid", states, equation.kernel.size());
+        for (std::size_t e = 0; e < equation.kernel.size(); ++e) {
+            const RenewalEquation::Entry& entry = equation.kernel[e];
+            if (entry.function && !entry.function->isZero())
+                entries.push_back(discretiseEntry(*entry.function, entry.target, entry.source, h, basis, cellCount));
+            steps.step(e + 1);
+        }
+    }
 
     // The current cell's system is the same for every cell: it is factorised once, and each cell
     // then costs products or a sparse solve. The matrix is I minus a substochastic part, so it is

@@ -21,6 +21,16 @@ SolveControl::SolveControl(const std::atomic<bool>* interrupt, std::function<voi
     currentControl = this;
 }
 
+SolveControl::SolveControl(std::chrono::steady_clock::time_point deadline)
+    : interrupt_(currentControl ? currentControl->interrupt_ : nullptr),
+      report_(currentControl ? currentControl->report_ : std::function<void(const SolveProgress&)>()),
+      finished_(currentControl ? currentControl->finished_ : std::function<void()>()),
+      quiet_(currentControl ? currentControl->quiet_ : std::chrono::milliseconds(std::chrono::seconds(1))),
+      deadline_(deadline),
+      previous_(currentControl) {
+    currentControl = this;
+}
+
 SolveControl::~SolveControl() { currentControl = previous_; }
 
 SolveSteps::SolveSteps(const char* stage, std::size_t states, std::size_t total)
@@ -37,8 +47,10 @@ SolveSteps::~SolveSteps() {
 void SolveSteps::checkAndReport(std::size_t done) {
     if (control_->interrupt_ != nullptr && control_->interrupt_->load(std::memory_order_relaxed))
         throw SolveInterrupted();
-    if (!control_->report_) return;
+    if (!control_->report_ && !control_->deadline_) return;
     const auto now = std::chrono::steady_clock::now();
+    if (control_->deadline_ && now > *control_->deadline_) throw SolveTimeLimit();
+    if (!control_->report_) return;
     if (now - start_ < control_->quiet_ || (reported_ && now - lastReport_ < std::chrono::milliseconds(250))) return;
     lastReport_ = now;
     progress_.done = done;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -20,6 +21,12 @@ namespace drova::measures {
 class SolveInterrupted : public std::runtime_error {
 public:
     SolveInterrupted() : std::runtime_error("The solve was interrupted") {}
+};
+
+// A solve ended because the deadline of its control passed.
+class SolveTimeLimit : public std::runtime_error {
+public:
+    SolveTimeLimit() : std::runtime_error("The solve reached its time limit") {}
 };
 
 struct SolveProgress {
@@ -37,6 +44,10 @@ public:
     // `quiet`: how long a solve runs before it is first reported on.
     SolveControl(const std::atomic<bool>* interrupt, std::function<void(const SolveProgress&)> report = {},
                  std::function<void()> finished = {}, std::chrono::milliseconds quiet = std::chrono::seconds(1));
+    // A control for the solves of a stretch of work that must end by `deadline`: it keeps the
+    // interrupt flag and the reports of the thread's control (if any), and its solves throw
+    // SolveTimeLimit at their first step past the deadline.
+    explicit SolveControl(std::chrono::steady_clock::time_point deadline);
     ~SolveControl();
     SolveControl(const SolveControl&) = delete;
     SolveControl& operator=(const SolveControl&) = delete;
@@ -47,6 +58,7 @@ private:
     std::function<void(const SolveProgress&)> report_;
     std::function<void()> finished_;
     std::chrono::milliseconds quiet_;
+    std::optional<std::chrono::steady_clock::time_point> deadline_;
     SolveControl* previous_;
 };
 

@@ -6,6 +6,7 @@
 #include "measures/FirstPassage.hpp"
 #include "measures/KernelValues.hpp"
 #include "measures/StateGraph.hpp"
+#include "measures/SolveControl.hpp"
 #include "measures/SteadyState.hpp"
 #include "measures/TimeToFailure.hpp"
 #include "measures/TransientProbabilities.hpp"
@@ -262,7 +263,20 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
         }
         startAt(model, *process, from);
         Result result;
-        result.errorBound = solve(*process, result);
+        try {
+            // The solve gets what is left of the time too.
+            const measures::SolveControl deadline(start + std::chrono::duration_cast<std::chrono::steady_clock::duration>(
+                                                              std::chrono::duration<double>(seconds)));
+            result.errorBound = solve(*process, result);
+        } catch (const measures::SolveTimeLimit&) {
+            const std::string limit = "the time limit of " + shortNumber(seconds) + " s was reached";
+            if (!best) throw std::invalid_argument(why + "; a walk cut off at t = " + toText(timeBound) +
+                                                   " was not solved in time either: " + limit);
+            best->limitReached = "The error bound at t = " + toText(timeBound) + " is " + shortNumber(bestBound) +
+                                 ", above the tolerance " + shortNumber(tolerance) + ": " + limit +
+                                 " before a finer walk was solved";
+            return *best;
+        }
         double bound = 0;
         for (double b : result.errorBound) bound = std::max(bound, b);
         const bool shrinking = bound < 0.5 * bestBound;

@@ -151,6 +151,23 @@ TEST(SolveControl, TheInterruptFlagEndsEverySolver) {
     EXPECT_GT(rel::reliabilityOf(exponential, {Rational(100)}).reliability.at(0), 0.9);
 }
 
+TEST(SolveControl, ADeadlineEndsTheSolveAndKeepsTheOuterInterrupt) {
+    const Gsms deterministic = netOf(unitsNet(4, "1/100", "Deg(24)"));
+    {
+        const measures::SolveControl passed(std::chrono::steady_clock::now() - std::chrono::seconds(1));
+        EXPECT_THROW(rel::availabilityOf(deterministic, {Rational(100)}), measures::SolveTimeLimit);
+    }
+    // A deadline far ahead inside a control whose flag is set: the flag still ends the solve.
+    std::atomic<bool> interrupt{true};
+    const measures::SolveControl outer(&interrupt);
+    {
+        const measures::SolveControl ahead(std::chrono::steady_clock::now() + std::chrono::hours(1));
+        EXPECT_THROW(rel::availabilityOf(deterministic, {Rational(100)}), measures::SolveInterrupted);
+    }
+    interrupt = false;
+    EXPECT_GT(rel::availabilityOf(deterministic, {Rational(100)}).availability.at(0), 0.99);
+}
+
 TEST(SolveControl, ReportsProgressAndItsEnd) {
     std::vector<measures::SolveProgress> reports;
     int finished = 0;
