@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <stdexcept>
 
 namespace drova::measures {
@@ -83,6 +84,15 @@ std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chai
     std::vector<PoissonWeights> weights;
     for (double t : times) {
         if (!(t >= 0) || !std::isfinite(t)) throw std::invalid_argument("uniformizedDistribution: bad time");
+        if (static_cast<long double>(lambda) * t > MaximumUniformizationSteps) {
+            char text[256];
+            std::snprintf(text, sizeof text,
+                          "Reaching t = %.6g takes about %.3g uniformization steps (the fastest exit rate, %.6g, times "
+                          "t), more than the limit of %.0e: ask for earlier times, or estimate the measures with "
+                          "drova sim",
+                          t, static_cast<double>(lambda) * t, lambda, MaximumUniformizationSteps);
+            throw std::invalid_argument(text);
+        }
         weights.push_back(poissonWeights(static_cast<long double>(lambda) * t));
     }
 

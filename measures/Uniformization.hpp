@@ -36,9 +36,15 @@ struct MarkovChain {
     std::size_t size() const { return exitRate.size(); }
 };
 
+// The largest product of the fastest exit rate and a time: the series takes about that many
+// steps, and its Poisson weights about 37 times its square root (beyond 10^8 they would take
+// gigabytes, the steps hours).
+inline constexpr double MaximumUniformizationSteps = 1e8;
+
 // result[k][i] = P(in state i at times[k] | in `start` at time 0). `watched`: groups of states
 // whose total probability must keep its relative accuracy (the series runs until the weights
 // left out are small against each); each group should be reachable from `start`.
+// Throws std::invalid_argument when a time takes more than MaximumUniformizationSteps steps.
 std::vector<std::vector<double>> uniformizedDistribution(const MarkovChain& chain, std::size_t start,
                                                          const std::vector<double>& times,
                                                          const std::vector<std::vector<std::size_t>>& watched);

@@ -135,6 +135,15 @@ TEST(SmallProbabilities, UniformizationKeepsRelativeAccuracyFromTinyToLongTimes)
         EXPECT_LT(relative(pi[k][1], -std::expm1(-times[k])), 1e-14) << times[k];
         EXPECT_LT(relative(pi[k][0], std::exp(-times[k])), 1e-12) << times[k];
     }
+    // A time far beyond what the steps can reach is refused by name, before any weight is formed
+    // (10^20 steps would need terabytes of them).
+    try {
+        drova::measures::uniformizedDistribution(chain, 0, {1, 1e20}, {{0}, {1}});
+        ADD_FAILURE() << "no refusal";
+    } catch (const std::invalid_argument& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Reaching t = 1e+20 takes about 1e+20 uniformization steps", 0), 0u)
+            << e.what();
+    }
 }
 
 TEST(SmallProbabilities, LostProbabilityNeverFailsAndNeverShows) {
