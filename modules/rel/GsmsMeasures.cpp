@@ -236,6 +236,19 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
     std::optional<Result> best;
     double bestBound = std::numeric_limits<double>::infinity();
     double threshold = FirstThreshold;
+    const auto aboveTolerance = [&] {
+        return "The error bound at t = " + toText(timeBound) + " is " + shortNumber(bestBound) + ", above the tolerance " +
+               shortNumber(tolerance);
+    };
+    // The budget ran out (`limit`) on a walk that `failed`: the best result so far, or `why`
+    // when there is none.
+    const auto stopped = [&](const std::string& limit, const std::string& failed, const std::string& done) {
+        if (!best)
+            throw std::invalid_argument(why + "; a walk cut off at t = " + toText(timeBound) + " " + failed +
+                                        " either: " + limit);
+        best->limitReached = aboveTolerance() + ": " + limit + " before a finer walk " + done;
+        return *best;
+    };
     for (;;) {
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         std::string limit;
@@ -253,14 +266,7 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
                 if (!limit.empty() && limit[0] >= 'A' && limit[0] <= 'Z') limit[0] = static_cast<char>(limit[0] - 'A' + 'a');
             }
         }
-        if (!process) {
-            if (!best) throw std::invalid_argument(why + "; a walk cut off at t = " + toText(timeBound) +
-                                                   " did not finish either: " + limit);
-            best->limitReached = "The error bound at t = " + toText(timeBound) + " is " + shortNumber(bestBound) +
-                                 ", above the tolerance " + shortNumber(tolerance) + ": " + limit +
-                                 " before a finer walk finished";
-            return *best;
-        }
+        if (!process) return stopped(limit, "did not finish", "finished");
         startAt(model, *process, from);
         Result result;
         try {
@@ -269,13 +275,8 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
                                                               std::chrono::duration<double>(seconds)));
             result.errorBound = solve(*process, result);
         } catch (const measures::SolveTimeLimit&) {
-            const std::string limit = "the time limit of " + shortNumber(seconds) + " s was reached";
-            if (!best) throw std::invalid_argument(why + "; a walk cut off at t = " + toText(timeBound) +
-                                                   " was not solved in time either: " + limit);
-            best->limitReached = "The error bound at t = " + toText(timeBound) + " is " + shortNumber(bestBound) +
-                                 ", above the tolerance " + shortNumber(tolerance) + ": " + limit +
-                                 " before a finer walk was solved";
-            return *best;
+            return stopped("the time limit of " + shortNumber(seconds) + " s was reached", "was not solved in time",
+                           "was solved");
         }
         double bound = 0;
         for (double b : result.errorBound) bound = std::max(bound, b);
@@ -286,9 +287,7 @@ Result refined(const Gsms& model, bool downStatesAbsorb, const std::vector<Ratio
         }
         if (bound <= tolerance) return *best;
         if (!shrinking || threshold < 1e-300) {
-            best->limitReached = "The error bound at t = " + toText(timeBound) + " is " + shortNumber(bestBound) +
-                                 ", above the tolerance " + shortNumber(tolerance) +
-                                 ": a lower threshold no longer shrinks it (paths longer than " +
+            best->limitReached = aboveTolerance() + ": a lower threshold no longer shrinks it (paths longer than " +
                                  std::to_string(MeasuresPathLength) + " steps are cut off too)";
             return *best;
         }
